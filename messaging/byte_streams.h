@@ -1,0 +1,35 @@
+// The byte stream interfaces the value serializer reads from and writes to.
+#ifndef TESSO_MESSAGING_BYTE_STREAMS_H_
+#define TESSO_MESSAGING_BYTE_STREAMS_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace flutter {
+
+class ByteStreamReader {
+ public:
+  virtual ~ByteStreamReader() = default;
+  // A read past the end reports itself and yields 0.
+  virtual uint8_t ReadByte() = 0;
+  // A read past the end reports itself and leaves the destination untouched.
+  virtual void ReadBytes(uint8_t* buffer, size_t length) = 0;
+  // Skips to the next multiple of `alignment`, measured from the start of the message.
+  virtual void ReadAlignment(uint8_t alignment) = 0;
+  // Bytes left to read, so that a declared count can be checked against the message before
+  // anything is allocated for it. A reader that cannot tell answers SIZE_MAX.
+  virtual size_t Remaining() const { return SIZE_MAX; }
+};
+
+class ByteStreamWriter {
+ public:
+  virtual ~ByteStreamWriter() = default;
+  virtual void WriteByte(uint8_t byte) = 0;
+  virtual void WriteBytes(const uint8_t* bytes, size_t length) = 0;
+  // Pads with zero bytes to the next multiple of `alignment` from the start of the message.
+  virtual void WriteAlignment(uint8_t alignment) = 0;
+};
+
+}  // namespace flutter
+
+#endif  // TESSO_MESSAGING_BYTE_STREAMS_H_

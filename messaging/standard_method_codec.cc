@@ -1,0 +1,105 @@
+#include "messaging/standard_method_codec.h"
+
+#include <map>
+#include <mutex>
+
+#include "messaging/byte_buffer_stream_reader.h"
+#include "messaging/byte_buffer_stream_writer.h"
+#include "messaging/diagnostics.h"
+
+namespace flutter {
+namespace {
+constexpr uint8_t kSuccessEnvelope = 0;
+constexpr uint8_t kErrorEnvelope = 1;
+}  // namespace
+
+const StandardMethodCodec& StandardMethodCodec::GetInstance(
+    const StandardCodecSerializer* serializer) {
+  if (serializer == nullptr) serializer = &StandardCodecSerializer::GetInstance();
+  // Deliberately never destroyed: a channel may still encode during static destruction.
+  static auto* mutex = new std::mutex;
+  static auto* cache = new std::map<const StandardCodecSerializer*, const StandardMethodCodec*>;
+  std::lock_guard<std::mutex> lock(*mutex);
+  auto [it, inserted] = cache->emplace(serializer, nullptr);
+  if (inserted) it->second = new StandardMethodCodec(serializer);
+  return *it->second;
+}
+
+std::unique_ptr<MethodCall<EncodableValue>> StandardMethodCodec::DecodeMethodCallInternal(
+    const uint8_t* message, size_t size) const {
+  ByteBufferStreamReader stream(message, size);
+  EncodableValue name = serializer_->ReadValue(&stream);
+  const auto* method_name = std::get_if<std::string>(&name);
+  if (method_name == nullptr) {
+    WriteDiagnosticLine("Invalid method call; method name is not a string.");
+    return nullptr;
+  }
+  auto arguments = std::make_unique<EncodableValue>(serializer_->ReadValue(&stream));
+  return std::make_unique<MethodCall<EncodableValue>>(*method_name, std::move(arguments));
+}
+
+std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCallInternal(
+    const MethodCall<EncodableValue>& call) const {
+  auto bytes = std::make_unique<std::vector<uint8_t>>();
+  ByteBufferStreamWriter stream(bytes.get());
+  serializer_->WriteValue(EncodableValue(call.method_name()), &stream);
+  serializer_->WriteValue(call.arguments() ? *call.arguments() : EncodableValue(), &stream);
+  return bytes;
+}
+
+std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelopeInternal(
+    const EncodableValue* result) const {
+  auto bytes = std::make_unique<std::vector<uint8_t>>();
+  ByteBufferStreamWriter stream(bytes.get());
+  stream.WriteByte(kSuccessEnvelope);
+  serializer_->WriteValue(result ? *result : EncodableValue(), &stream);
+  return bytes;
+}
+
+std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeErrorEnvelopeInternal(
+    const std::string& error_code, const std::string& error_message,
+    const EncodableValue* error_details) const {
+  auto bytes = std::make_unique<std::vector<uint8_t>>();
+  ByteBufferStreamWriter stream(bytes.get());
+  stream.WriteByte(kErrorEnvelope);
+  serializer_->WriteValue(EncodableValue(error_code), &stream);
+  serializer_->WriteValue(error_message.empty() ? EncodableValue() : EncodableValue(error_message),
+                          &stream);
+  serializer_->WriteValue(error_details ? *error_details : EncodableValue(), &stream);
+  return bytes;
+}
+
+bool StandardMethodCodec::DecodeAndProcessResponseEnvelopeInternal(
+    const uint8_t* response, size_t response_size, MethodResult<EncodableValue>* result) const {
+  ByteBufferStreamReader stream(response, response_size);
+  switch (stream.ReadByte()) {
+    case kSuccessEnvelope: {
+      EncodableValue value = serializer_->ReadValue(&stream);
+      if (value.IsNull()) {
+        result->Success();
+      } else {
+        result->Success(value);
+      }
+      return true;
+    }
+    case kErrorEnvelope: {
+      EncodableValue code = serializer_->ReadValue(&stream);
+      EncodableValue message = serializer_->ReadValue(&stream);
+      EncodableValue details = serializer_->ReadValue(&stream);
+      const auto* code_text = std::get_if<std::string>(&code);
+      const auto* message_text = std::get_if<std::string>(&message);
+      if (code_text == nullptr || !(message.IsNull() || message_text != nullptr)) return false;
+      const std::string& message_or_empty = message_text ? *message_text : std::string();
+      if (details.IsNull()) {
+        result->Error(*code_text, message_or_empty);
+      } else {
+        result->Error(*code_text, message_or_empty, details);
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace flutter
