@@ -11,6 +11,41 @@ namespace flutter {
 namespace {
 constexpr uint8_t kSuccessEnvelope = 0;
 constexpr uint8_t kErrorEnvelope = 1;
+
+// An upper bound of the encoded size of `value` (tag, size, padding, payload), so that an
+// envelope is allocated once: growing a frame-sized buffer step by step costs far more than
+// the copy itself. Only a hint; an extended serializer may write more.
+size_t EncodedSizeBound(const EncodableValue& value) {
+  constexpr size_t kHeader = 1 + 5 + 7;  // tag, largest size, largest padding
+  switch (value.type()) {
+    case EncodableType::kString:
+      return kHeader + std::get<std::string>(value).size();
+    case EncodableType::kByteList:
+      return kHeader + std::get<std::vector<uint8_t>>(value).size();
+    case EncodableType::kInt32List:
+      return kHeader + 4 * std::get<std::vector<int32_t>>(value).size();
+    case EncodableType::kInt64List:
+      return kHeader + 8 * std::get<std::vector<int64_t>>(value).size();
+    case EncodableType::kDoubleList:
+      return kHeader + 8 * std::get<std::vector<double>>(value).size();
+    case EncodableType::kFloatList:
+      return kHeader + 4 * std::get<std::vector<float>>(value).size();
+    case EncodableType::kList: {
+      size_t size = kHeader;
+      for (const auto& element : std::get<EncodableList>(value)) size += EncodedSizeBound(element);
+      return size;
+    }
+    case EncodableType::kMap: {
+      size_t size = kHeader;
+      for (const auto& [key, element] : std::get<EncodableMap>(value)) {
+        size += EncodedSizeBound(key) + EncodedSizeBound(element);
+      }
+      return size;
+    }
+    default:
+      return kHeader + 8;
+  }
+}
 }  // namespace
 
 const StandardMethodCodec& StandardMethodCodec::GetInstance(
@@ -41,6 +76,8 @@ std::unique_ptr<MethodCall<EncodableValue>> StandardMethodCodec::DecodeMethodCal
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCallInternal(
     const MethodCall<EncodableValue>& call) const {
   auto bytes = std::make_unique<std::vector<uint8_t>>();
+  bytes->reserve(13 + call.method_name().size() +
+                 (call.arguments() ? EncodedSizeBound(*call.arguments()) : 1));
   ByteBufferStreamWriter stream(bytes.get());
   serializer_->WriteValue(EncodableValue(call.method_name()), &stream);
   serializer_->WriteValue(call.arguments() ? *call.arguments() : EncodableValue(), &stream);
@@ -50,6 +87,7 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCallInter
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelopeInternal(
     const EncodableValue* result) const {
   auto bytes = std::make_unique<std::vector<uint8_t>>();
+  bytes->reserve(1 + (result ? EncodedSizeBound(*result) : 1));
   ByteBufferStreamWriter stream(bytes.get());
   stream.WriteByte(kSuccessEnvelope);
   serializer_->WriteValue(result ? *result : EncodableValue(), &stream);
@@ -60,6 +98,8 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeErrorEnvelopeIn
     const std::string& error_code, const std::string& error_message,
     const EncodableValue* error_details) const {
   auto bytes = std::make_unique<std::vector<uint8_t>>();
+  bytes->reserve(1 + 2 * 13 + error_code.size() + error_message.size() +
+                 (error_details ? EncodedSizeBound(*error_details) : 1));
   ByteBufferStreamWriter stream(bytes.get());
   stream.WriteByte(kErrorEnvelope);
   serializer_->WriteValue(EncodableValue(error_code), &stream);
