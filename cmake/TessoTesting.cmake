@@ -14,18 +14,35 @@ else()
 endif()
 include(GoogleTest)
 
+# Test names carry the build they come from, so that scripts/test can run every build's
+# tests in one CTest run.
+if(WIN32)
+  set(TESSO_TEST_PREFIX "win.")
+elseif(TESSO_SANITIZE STREQUAL "thread")
+  set(TESSO_TEST_PREFIX "tsan.")
+elseif(TESSO_SANITIZE)
+  set(TESSO_TEST_PREFIX "asan.")
+else()
+  set(TESSO_TEST_PREFIX "")
+endif()
+
 # tesso_add_unit_test(name SOURCES ... LIBS ... [LABELS ...])
 # On the host every case is its own CTest test; under Wine one CTest test runs the whole
-# program, because each Wine start costs far more than a test case.
+# program, because each Wine start costs far more than a test case. The ThreadSanitizer
+# build registers only the programs labelled "threads".
 function(tesso_add_unit_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main tesso_warnings)
+  if(TESSO_SANITIZE STREQUAL "thread" AND NOT "threads" IN_LIST ARG_LABELS)
+    return()
+  endif()
   if(WIN32)
     target_link_options(${name} PRIVATE -mconsole)
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS "unit;win;${ARG_LABELS}")
+    add_test(NAME ${TESSO_TEST_PREFIX}${name} COMMAND ${name})
+    set_tests_properties(${TESSO_TEST_PREFIX}${name} PROPERTIES LABELS "unit;win;${ARG_LABELS}")
   else()
-    gtest_discover_tests(${name} PROPERTIES LABELS "unit;${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} TEST_PREFIX "${TESSO_TEST_PREFIX}"
+      PROPERTIES LABELS "unit;${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
