@@ -1,0 +1,203 @@
+"""A Wine prefix and a virtual X display of our own, and their clean-up.
+
+The prefix is a hard-linked clone of a template prefix made once per machine, in the same place
+and under the same lock as scripts/wine-run: $TESSO_WINE_ROOT (default
+~/.cache/tesso-wine)/template. Registry files are copied, not linked, because the wineserver
+rewrites them. Only processes started here are stopped, each by its own id; the wineserver of
+our prefix is stopped with `wineserver -k` for that prefix.
+"""
+
+import fcntl
+import os
+import select
+import shutil
+import subprocess
+import tempfile
+
+BASE_ENV = {
+    "WINEDEBUG": "-all",
+    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    "WINEARCH": "win64",
+}
+
+
+class WineError(RuntimeError):
+    pass
+
+
+def wine_root():
+    root = os.environ.get("TESSO_WINE_ROOT")
+    if not root:
+        cache = os.environ.get("XDG_CACHE_HOME") or os.path.join(os.path.expanduser("~"),
+                                                                  ".cache")
+        root = os.path.join(cache, "tesso-wine")
+    return root
+
+
+def _wine_env(prefix):
+    env = dict(os.environ)
+    env.update(BASE_ENV)
+    env["WINEPREFIX"] = prefix
+    return env
+
+
+def ensure_template(timeout=300):
+    """Creates the template prefix once (under a lock shared with scripts/wine-run)."""
+    root = wine_root()
+    template = os.path.join(root, "template")
+    if os.path.isfile(os.path.join(template, "system.reg")):
+        return template
+    os.makedirs(root, exist_ok=True)
+    with open(os.path.join(root, "template.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not os.path.isfile(os.path.join(template, "system.reg")):
+            tmp = tempfile.mkdtemp(prefix="template.", dir=root)
+            env = _wine_env(tmp)
+            subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=timeout, check=False)
+            subprocess.run(["wineserver", "-w"], env=env, timeout=timeout, check=False)
+            shutil.rmtree(template, ignore_errors=True)
+            os.rename(tmp, template)
+    return template
+
+
+def clone_prefix(template, prefix):
+    """A hard-linked copy of the template whose registry files are real copies."""
+    subprocess.run(["cp", "-al", template, prefix], check=True, timeout=120)
+    for name in os.listdir(prefix):
+        if name.endswith(".reg"):
+            path = os.path.join(prefix, name)
+            os.unlink(path)
+            shutil.copy2(os.path.join(template, name), path)
+
+
+class Xvfb:
+    """An Xvfb server on a free display number, chosen by the server itself (-displayfd)."""
+
+    def __init__(self, screens=("1280x1024x24",), extra_args=(), timeout=10):
+        read_fd, write_fd = os.pipe()
+        args = ["Xvfb", "-displayfd", str(write_fd), "-nolisten", "tcp"]
+        for i, screen in enumerate(screens):
+            args += ["-screen", str(i), screen]
+        args += list(extra_args)
+        try:
+            self.process = subprocess.Popen(args, pass_fds=(write_fd,),
+                                            stdout=subprocess.DEVNULL,
+                                            stderr=subprocess.DEVNULL, start_new_session=True)
+        finally:
+            os.close(write_fd)
+        try:
+            self.display = ":" + self._read_display(read_fd, timeout)
+        except BaseException:
+            self.stop()
+            raise
+        finally:
+            os.close(read_fd)
+
+    def _read_display(self, fd, timeout):
+        text = b""
+        while not text.endswith(b"\n"):
+            ready, _, _ = select.select([fd], [], [], timeout)
+            if not ready:
+                raise WineError("Xvfb did not report a display within %s s" % timeout)
+            chunk = os.read(fd, 64)
+            if not chunk:
+                raise WineError("Xvfb exited before reporting a display")
+            text += chunk
+        return text.decode().strip()
+
+    @property
+    def pid(self):
+        return self.process.pid
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(5)
+
+
+class WineEnvironment:
+    """A prefix and a display for one session.
+
+    prefix / display: use these instead of creating our own (then they are not cleaned up).
+    runs_dir: where cloned prefixes go (default <wine root>/runs; keep it on the template's file
+    system so hard links work). registry: (key, value name, type, data) tuples applied with
+    `wine reg add` before the program starts, e.g. the DPI: dpi=144.
+    """
+
+    def __init__(self, prefix=None, display=None, runs_dir=None, screens=("1280x1024x24",),
+                 xvfb_args=(), dpi=None, registry=(), timeout=60):
+        self.prefix = prefix
+        self.display = display
+        self.runs_dir = runs_dir or os.path.join(wine_root(), "runs")
+        self.screens = screens
+        self.xvfb_args = xvfb_args
+        self.registry = list(registry)
+        if dpi is not None:
+            self.registry.append((r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD",
+                                  str(int(dpi))))
+        self.timeout = timeout
+        self.xvfb = None
+        self._run_dir = None
+
+    def start(self):
+        try:
+            if self.prefix is None:
+                template = ensure_template()
+                os.makedirs(self.runs_dir, exist_ok=True)
+                self._run_dir = tempfile.mkdtemp(prefix="run.", dir=self.runs_dir)
+                self.prefix = os.path.join(self._run_dir, "prefix")
+                clone_prefix(template, self.prefix)
+            if self.display is None:
+                self.xvfb = Xvfb(self.screens, self.xvfb_args)
+                self.display = self.xvfb.display
+            for key, name, kind, data in self.registry:
+                self.run(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"])
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def env(self, extra=None):
+        env = _wine_env(self.prefix)
+        env["DISPLAY"] = self.display
+        env.update(extra or {})
+        return env
+
+    def run(self, wine_args, timeout=None):
+        """Runs a Wine command to its end (for set-up steps)."""
+        return subprocess.run(["wine"] + list(wine_args), env=self.env(),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout or self.timeout, check=True)
+
+    def popen(self, exe, args=(), env=None, **kwargs):
+        """Starts `wine EXE ARGS...` in the exe's folder, in a session of its own."""
+        return subprocess.Popen(["wine", exe] + list(args), env=self.env(env),
+                                cwd=os.path.dirname(os.path.abspath(exe)),
+                                start_new_session=True, **kwargs)
+
+    def close(self):
+        """Stops our prefix's wineserver and our Xvfb; removes the cloned prefix."""
+        if self._run_dir is not None and os.path.isdir(self.prefix):
+            try:
+                subprocess.run(["wineserver", "-k"], env=_wine_env(self.prefix),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               timeout=30, check=False)
+            except subprocess.TimeoutExpired:
+                pass
+        if self.xvfb is not None:
+            self.xvfb.stop()
+            self.xvfb = None
+        if self._run_dir is not None:
+            shutil.rmtree(self._run_dir, ignore_errors=True)
+            self._run_dir = None
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.close()
