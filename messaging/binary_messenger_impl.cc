@@ -31,8 +31,8 @@ void ForwardToHandler(FlutterDesktopMessengerRef messenger, const FlutterDesktop
     const FlutterDesktopMessageResponseHandle* response_handle = message->response_handle;
     // The reference keeps the engine's messenger alive (though perhaps unavailable) until the
     // reply is gone, whichever thread answers and whenever.
-    std::shared_ptr<FlutterDesktopMessenger> messenger_ref(
-        FlutterDesktopMessengerAddRef(messenger), &FlutterDesktopMessengerRelease);
+    std::shared_ptr<FlutterDesktopMessenger> messenger_ref(FlutterDesktopMessengerAddRef(messenger),
+                                                           &FlutterDesktopMessengerRelease);
     BinaryReply reply = [messenger_ref, response_handle](const uint8_t* reply_bytes,
                                                          size_t reply_size) mutable {
       MessengerLock lock(messenger_ref.get());

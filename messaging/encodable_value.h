@@ -42,10 +42,9 @@ class CustomEncodableValue {
 };
 
 using EncodableVariant =
-    std::variant<std::monostate, bool, int32_t, int64_t, double, std::string,
-                 std::vector<uint8_t>, std::vector<int32_t>, std::vector<int64_t>,
-                 std::vector<double>, EncodableList, EncodableMap, CustomEncodableValue,
-                 std::vector<float>>;
+    std::variant<std::monostate, bool, int32_t, int64_t, double, std::string, std::vector<uint8_t>,
+                 std::vector<int32_t>, std::vector<int64_t>, std::vector<double>, EncodableList,
+                 EncodableMap, CustomEncodableValue, std::vector<float>>;
 
 // Alternative indices; they are part of the contract (wire tags and key order follow them).
 enum class EncodableType : size_t {

@@ -28,8 +28,8 @@ typedef struct FlutterDesktopMessenger* FlutterDesktopMessengerRef;
 typedef struct FlutterDesktopPluginRegistrar* FlutterDesktopPluginRegistrarRef;
 typedef struct FlutterDesktopMessageResponseHandle FlutterDesktopMessageResponseHandle;
 
-typedef void* FlutterDesktopWindowHandle;   // HWND
-typedef void* FlutterDesktopMonitorHandle;  // HMONITOR
+typedef void* FlutterDesktopWindowHandle;      // HWND
+typedef void* FlutterDesktopMonitorHandle;     // HMONITOR
 typedef uint32_t FlutterDesktopWindowMessage;  // UINT
 typedef uintptr_t FlutterDesktopWParam;        // WPARAM
 typedef intptr_t FlutterDesktopLParam;         // LPARAM
@@ -77,9 +77,8 @@ FlutterDesktopEngineGetMessenger(FlutterDesktopEngineRef engine);
 TESSO_ENGINE_EXPORT FlutterDesktopPluginRegistrarRef
 FlutterDesktopEngineGetPluginRegistrar(FlutterDesktopEngineRef engine, const char* plugin_name);
 TESSO_ENGINE_EXPORT void FlutterDesktopEngineReloadSystemFonts(FlutterDesktopEngineRef engine);
-TESSO_ENGINE_EXPORT void FlutterDesktopEngineSetNextFrameCallback(FlutterDesktopEngineRef engine,
-                                                                  FlutterDesktopOnNextFrame callback,
-                                                                  void* user_data);
+TESSO_ENGINE_EXPORT void FlutterDesktopEngineSetNextFrameCallback(
+    FlutterDesktopEngineRef engine, FlutterDesktopOnNextFrame callback, void* user_data);
 
 // View controller and view.
 TESSO_ENGINE_EXPORT FlutterDesktopViewControllerRef
@@ -94,7 +93,8 @@ TESSO_ENGINE_EXPORT bool FlutterDesktopViewControllerHandleTopLevelWindowProc(
     FlutterDesktopViewControllerRef controller, FlutterDesktopWindowHandle hwnd,
     FlutterDesktopWindowMessage message, FlutterDesktopWParam wparam, FlutterDesktopLParam lparam,
     FlutterDesktopLResult* result);
-TESSO_ENGINE_EXPORT FlutterDesktopWindowHandle FlutterDesktopViewGetHWND(FlutterDesktopViewRef view);
+TESSO_ENGINE_EXPORT FlutterDesktopWindowHandle
+FlutterDesktopViewGetHWND(FlutterDesktopViewRef view);
 
 // Process-wide.
 TESSO_ENGINE_EXPORT uint32_t FlutterDesktopGetDpiForMonitor(FlutterDesktopMonitorHandle monitor);
@@ -104,12 +104,9 @@ TESSO_ENGINE_EXPORT void FlutterDesktopResyncOutputStreams(void);
 TESSO_ENGINE_EXPORT bool FlutterDesktopMessengerSend(FlutterDesktopMessengerRef messenger,
                                                      const char* channel, const uint8_t* message,
                                                      size_t message_size);
-TESSO_ENGINE_EXPORT bool FlutterDesktopMessengerSendWithReply(FlutterDesktopMessengerRef messenger,
-                                                              const char* channel,
-                                                              const uint8_t* message,
-                                                              size_t message_size,
-                                                              FlutterDesktopBinaryReply reply,
-                                                              void* user_data);
+TESSO_ENGINE_EXPORT bool FlutterDesktopMessengerSendWithReply(
+    FlutterDesktopMessengerRef messenger, const char* channel, const uint8_t* message,
+    size_t message_size, FlutterDesktopBinaryReply reply, void* user_data);
 TESSO_ENGINE_EXPORT void FlutterDesktopMessengerSendResponse(
     FlutterDesktopMessengerRef messenger, const FlutterDesktopMessageResponseHandle* handle,
     const uint8_t* data, size_t data_length);

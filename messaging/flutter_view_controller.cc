@@ -4,8 +4,7 @@
 
 namespace flutter {
 
-FlutterViewController::FlutterViewController(int width, int height,
-                                             const EngineProject& project) {
+FlutterViewController::FlutterViewController(int width, int height, const EngineProject& project) {
   engine_ = std::make_shared<FlutterEngine>(project);
   FlutterDesktopEngineRef engine = engine_->RelinquishEngine();
   // From here the engine library owns the engine; destroying the controller ends it.

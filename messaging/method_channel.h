@@ -45,8 +45,8 @@ class MethodChannel {
       return;
     }
     std::shared_ptr<MethodResult<T>> shared_result = std::move(result);
-    BinaryReply on_reply = [shared_result, codec = codec_, channel = name_](
-                               const uint8_t* reply, size_t reply_size) {
+    BinaryReply on_reply = [shared_result, codec = codec_, channel = name_](const uint8_t* reply,
+                                                                            size_t reply_size) {
       if (reply_size == 0) {
         shared_result->NotImplemented();
         return;
@@ -72,8 +72,7 @@ class MethodChannel {
       auto result = std::make_unique<EngineMethodResult<T>>(std::move(reply), codec);
       std::unique_ptr<MethodCall<T>> call = codec->DecodeMethodCall(message, message_size);
       if (!call) {
-        WriteDiagnosticLine("Unable to construct method call from message on channel " +
-                            channel);
+        WriteDiagnosticLine("Unable to construct method call from message on channel " + channel);
         result->NotImplemented();
         return;
       }

@@ -14,8 +14,8 @@ template <typename T>
 class MethodResultFunctions : public MethodResult<T> {
  public:
   using SuccessHandler = std::function<void(const T* result)>;
-  using ErrorHandler = std::function<void(const std::string& code, const std::string& message,
-                                          const T* details)>;
+  using ErrorHandler =
+      std::function<void(const std::string& code, const std::string& message, const T* details)>;
   using NotImplementedHandler = std::function<void()>;
 
   MethodResultFunctions(SuccessHandler on_success, ErrorHandler on_error,

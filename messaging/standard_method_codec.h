@@ -18,8 +18,8 @@ class StandardMethodCodec : public MethodCodec<EncodableValue> {
   ~StandardMethodCodec() override = default;
 
  protected:
-  std::unique_ptr<MethodCall<EncodableValue>> DecodeMethodCallInternal(
-      const uint8_t* message, size_t size) const override;
+  std::unique_ptr<MethodCall<EncodableValue>> DecodeMethodCallInternal(const uint8_t* message,
+                                                                       size_t size) const override;
   std::unique_ptr<std::vector<uint8_t>> EncodeMethodCallInternal(
       const MethodCall<EncodableValue>& call) const override;
   std::unique_ptr<std::vector<uint8_t>> EncodeSuccessEnvelopeInternal(

@@ -141,8 +141,7 @@ FlutterDesktopEngineRef FlutterDesktopEngineCreate(const FlutterDesktopEnginePro
   r.assets_path = p->assets_path;
   r.icu_data_path = p->icu_data_path;
   r.aot_library_path = p->aot_library_path;
-  r.entrypoint = p->dart_entrypoint ? std::optional<std::string>(p->dart_entrypoint)
-                                    : std::nullopt;
+  r.entrypoint = p->dart_entrypoint ? std::optional<std::string>(p->dart_entrypoint) : std::nullopt;
   r.argc = p->dart_entrypoint_argc;
   r.argv_null = p->dart_entrypoint_argv == nullptr;
   r.arguments.clear();
@@ -169,8 +168,8 @@ FlutterDesktopMessengerRef FlutterDesktopEngineGetMessenger(FlutterDesktopEngine
   return engine->messenger;
 }
 
-FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(
-    FlutterDesktopEngineRef, const char* plugin_name) {
+FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(FlutterDesktopEngineRef,
+                                                                        const char* plugin_name) {
   state().registrar_requests.emplace_back(plugin_name);
   // Any distinct non-null handle will do: the fake's plug-ins never look inside.
   return reinterpret_cast<FlutterDesktopPluginRegistrarRef>(state().registrar_requests.size());
@@ -179,8 +178,7 @@ FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(
 void FlutterDesktopEngineReloadSystemFonts(FlutterDesktopEngineRef) { ++state().fonts_reloaded; }
 
 void FlutterDesktopEngineSetNextFrameCallback(FlutterDesktopEngineRef engine,
-                                              FlutterDesktopOnNextFrame callback,
-                                              void* user_data) {
+                                              FlutterDesktopOnNextFrame callback, void* user_data) {
   engine->next_frame = callback;
   engine->next_frame_user_data = user_data;
 }

@@ -56,8 +56,8 @@ struct State {
   // Records.
   RecordedProperties properties;
   int engines_created = 0;
-  int engines_destroyed = 0;       // by FlutterDesktopEngineDestroy
-  int controllers_destroyed = 0;   // each also ends its engine
+  int engines_destroyed = 0;      // by FlutterDesktopEngineDestroy
+  int controllers_destroyed = 0;  // each also ends its engine
   int fonts_reloaded = 0;
   int view_width = -1, view_height = -1;
   std::vector<std::string> registrar_requests;

@@ -60,11 +60,13 @@ std::string ExpandDescription(const std::string& description) {
   if (description.rfind(generator, 0) != 0) return description;
   Bytes encoded = Expand(description);
   size_t header = encoded.size() - std::stoul(description.substr(generator.size()));
-  return "bytes:" + ToHex(Bytes(encoded.begin() + static_cast<std::ptrdiff_t>(header), encoded.end()));
+  return "bytes:" +
+         ToHex(Bytes(encoded.begin() + static_cast<std::ptrdiff_t>(header), encoded.end()));
 }
 
 std::string Shorten(const std::string& text) {
-  return text.size() <= 200 ? text : text.substr(0, 200) + "...(" + std::to_string(text.size()) + ")";
+  return text.size() <= 200 ? text
+                            : text.substr(0, 200) + "...(" + std::to_string(text.size()) + ")";
 }
 
 std::vector<Vector> LoadVectors() {
@@ -114,8 +116,8 @@ Decoded DecodeVector(const Vector& v) {
   } else if (v.kind.rfind("call", 0) == 0) {
     auto call = codec.DecodeMethodCall(v.bytes);
     if (!call) return {"-", {}};
-    out.description = Describe(EncodableValue(
-        EncodableList{EncodableValue(call->method_name()), *call->arguments()}));
+    out.description = Describe(
+        EncodableValue(EncodableList{EncodableValue(call->method_name()), *call->arguments()}));
     out.reencoded = *codec.EncodeMethodCall(*call);
   } else if (v.kind.rfind("success", 0) == 0 || v.kind.rfind("error", 0) == 0 ||
              v.kind == "envelope-invalid") {

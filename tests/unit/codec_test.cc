@@ -89,8 +89,8 @@ TEST(StandardCodecPadding, MeasuredFromTheMessageStartNotFromTheValue) {
   // Each payload is padded to its element size from offset 0 of the whole buffer:
   //   offset: 0  1  2  3  4 ...
   //           0c 02 03 [i32 x4] 09 01 [pad to 12] [i32]  -> the int32 list's data at 12
-  EncodableValue value(EncodableList{EncodableValue(int32_t{7}),
-                                     EncodableValue(std::vector<int32_t>{9})});
+  EncodableValue value(
+      EncodableList{EncodableValue(int32_t{7}), EncodableValue(std::vector<int32_t>{9})});
   EXPECT_EQ(ToHex(Encode(value)), "0c020307000000090100000009000000");
   EXPECT_EQ(Decode(Encode(value)), value);
   // An empty typed list still carries its padding.
@@ -110,8 +110,8 @@ TEST(StandardCodecMaps, KeysAreWrittenInValueOrderAndTheFirstRepeatWins) {
   EXPECT_EQ(Describe(EncodableValue(mixed)), "map:{i32:9=null,str:\"x\"=null}");
 
   EncodableValue decoded;
-  std::string errors = DecodeCapturingErrors(FromHex("0d0207016103010000000701610302000000"),
-                                             &decoded);
+  std::string errors =
+      DecodeCapturingErrors(FromHex("0d0207016103010000000701610302000000"), &decoded);
   EXPECT_EQ(errors, "");
   EXPECT_EQ(Describe(decoded), "map:{str:\"a\"=i32:1}");
 }
@@ -191,8 +191,8 @@ TEST(StandardCodecMalformed, UnknownTagsAndShortReadsAreReportedAndDecodingGoesO
 TEST(StandardCodecMalformed, HostileCountsAndNestingStayBounded) {
   EncodableValue value;
   // Four-billion-element containers in a few bytes: one report each, nothing allocated.
-  for (const char* hex : {"0cffffffffff", "0dffffffffff", "07ffffffffff", "0affffffff00000000",
-                          "08fe0020"}) {
+  for (const char* hex :
+       {"0cffffffffff", "0dffffffffff", "07ffffffffff", "0affffffff00000000", "08fe0020"}) {
     std::string errors = DecodeCapturingErrors(FromHex(hex), &value);
     EXPECT_EQ(errors, kInvalidRead) << hex;
   }

@@ -34,7 +34,8 @@ class MethodChannelTest : public testing::Test {
  protected:
   void SetUp() override {
     fake_engine::Reset();
-    controller_ = std::make_unique<flutter::FlutterViewController>(800, 600, flutter::EngineProject{});
+    controller_ =
+        std::make_unique<flutter::FlutterViewController>(800, 600, flutter::EngineProject{});
     channel_ = std::make_unique<MethodChannel<EncodableValue>>(
         controller_->engine()->messenger(), kChannel, &StandardMethodCodec::GetInstance());
   }
@@ -65,8 +66,10 @@ TEST_F(MethodChannelTest, HandlerGetsTheDecodedCallAndAnswersOnce) {
 }
 
 TEST_F(MethodChannelTest, ReplacingAndClearingTheHandler) {
-  channel_->SetMethodCallHandler([](const auto&, Result result) { result->Success(EncodableValue(1)); });
-  channel_->SetMethodCallHandler([](const auto&, Result result) { result->Success(EncodableValue(2)); });
+  channel_->SetMethodCallHandler(
+      [](const auto&, Result result) { result->Success(EncodableValue(1)); });
+  channel_->SetMethodCallHandler(
+      [](const auto&, Result result) { result->Success(EncodableValue(2)); });
   int id = Call(kEchoFive);
   EXPECT_EQ(ToHex(fake_engine::ResponseFor(id).bytes), "000302000000");
 
@@ -175,7 +178,8 @@ TEST_F(MethodChannelTest, ReplyAfterTheEngineIsGoneIsDroppedSilently) {
 
 TEST_F(MethodChannelTest, RacingRepliesAndEngineShutdownStayConsistent) {
   std::vector<Result> kept;
-  channel_->SetMethodCallHandler([&](const auto&, Result result) { kept.push_back(std::move(result)); });
+  channel_->SetMethodCallHandler(
+      [&](const auto&, Result result) { kept.push_back(std::move(result)); });
   std::vector<int> ids;
   for (int i = 0; i < 50; ++i) ids.push_back(Call(kEchoFive));
   std::thread worker([&] {
@@ -254,10 +258,9 @@ TEST_F(MethodChannelTest, InvokeWithoutResultAsksForNoReplyAndRefusedSendsDropTh
   fake_engine::state().fail_send_with_reply = true;
   auto alive = std::make_shared<int>(0);
   std::weak_ptr<int> watch = alive;
-  channel_->InvokeMethod(
-      "refused", nullptr,
-      std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
-          [alive](const EncodableValue*) {}, nullptr, nullptr));
+  channel_->InvokeMethod("refused", nullptr,
+                         std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
+                             [alive](const EncodableValue*) {}, nullptr, nullptr));
   alive.reset();
   // The refused send freed its reply (and the result in it) without calling it.
   EXPECT_TRUE(watch.expired());
