@@ -57,7 +57,8 @@ class TestCommandLine:
         assert run("encode", "--call", "echo", "5") == ["07046563686f0305000000"]
         assert run("decode", "0f") == [
             "null", "stderr: Unknown type in StandardCodecSerializer::ReadValueOfType: 15"]
-        assert run("decode", "--as", "envelope", "010701650000") == ['error list:[str:"e",null,null]']
+        assert run("decode", "--as", "envelope", "010701650000") == [
+            'error list:[str:"e",null,null]']
         assert run("decode", "--as", "call", "0301000000") == [
             "-", "stderr: Invalid method call; method name is not a string."]
         assert "VALUE syntax" in subprocess.run([sys.executable, TOOL, "run", "--help"],

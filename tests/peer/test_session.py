@@ -126,7 +126,7 @@ class TestEventsAndStderr:
     def test_stderr_lines_without_line_endings(self, session, tmp_path):
         session.call(HOST, "warn", "first", timeout=TIMEOUT)
         session.call(HOST, "warn", "second", timeout=TIMEOUT)
-        assert session.wait_stderr("second", timeout=TIMEOUT)
+        assert session.wait_stderr("second", timeout=TIMEOUT) == 2
         assert session.stderr_lines() == ["fake engine ready", "first", "second"]
 
     def test_stderr_copy_and_listeners(self, tmp_path):

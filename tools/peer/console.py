@@ -198,7 +198,13 @@ def parse_seconds(text, default):
 
 
 class Console:
-    def __init__(self, session, out=sys.stdout, as_json=False, save_dir=None,
+    """Runs commands on a session and prints what happens.
+
+    With session None, attach() it later; pass console.on_session as the session's listener
+    to see its events from the start.
+    """
+
+    def __init__(self, session=None, out=sys.stdout, as_json=False, save_dir=None,
                  timeout=DEFAULT_TIMEOUT):
         self.session = session
         self.out = out
@@ -210,7 +216,8 @@ class Console:
         self._message_cursor = {}
         self._autoreplies = {}  # channel -> {method or '*': reply bytes}
         self._replies = 0
-        session.add_listener(self._on_session)
+        if session is not None:
+            session.add_listener(self.on_session)
 
     # -- output ---------------------------------------------------------------------------------
 
@@ -222,7 +229,7 @@ class Console:
                 self.out.write(text + "\n")
             self.out.flush()
 
-    def _on_session(self, kind, item):
+    def on_session(self, kind, item):
         if kind == "event":
             self.emit({"type": "event", "name": item.name, "data": item.data},
                       "event %s %s" % (item.name, json.dumps(item.data, ensure_ascii=False)))
@@ -292,6 +299,9 @@ class Console:
             raise CommandError("unknown command %r (try help)" % name)
         return handler(rest.strip()) is not False
 
+    # Commands that wait flush the session's listeners first, so that what arrived before the
+    # awaited item is printed before the command's own line.
+
     def cmd_help(self, rest):
         self.emit({"type": "help", "text": COMMANDS_HELP}, COMMANDS_HELP.rstrip())
 
@@ -311,6 +321,7 @@ class Console:
         channel, method = parts[:2]
         arguments = describe.parse(parts[2]) if len(parts) > 2 else None
         reply = self.session.call(channel, method, arguments, timeout=self.timeout)
+        self.session.flush_listeners()
         self.print_reply(reply, "%s %s" % (channel, method))
 
     def cmd_callraw(self, rest):
@@ -378,6 +389,7 @@ class Console:
             name, timeout=parse_seconds(parts[1] if len(parts) > 1 else None, self.timeout),
             since=self._event_cursor.get(name, 0))
         self._event_cursor[name] = event.index + 1
+        self.session.flush_listeners()
         self.emit({"type": "waited", "event": name, "data": event.data},
                   "waited for %s" % name)
 
@@ -393,11 +405,13 @@ class Console:
         message = self.session.wait_host_message(channel, method, timeout=seconds,
                                                  since=self._message_cursor.get(key, 0))
         self._message_cursor[key] = messages().index(message) + 1
+        self.session.flush_listeners()
         self.emit({"type": "waited", "message": message.id, "method": message.method},
                   "waited for host message #%d %s" % (message.id, message.method))
 
     def cmd_waitexit(self, rest):
         code = self.session.wait_exit(parse_seconds(rest or None, self.timeout))
+        self.session.flush_listeners()
         self.emit({"type": "exit", "code": code}, "host exited with code %d" % code)
 
     def cmd_events(self, rest):
@@ -466,6 +480,8 @@ def build_parser():
     run.add_argument("--timeout", type=float, default=DEFAULT_TIMEOUT,
                      help="seconds a call or wait may take (default %(default)s)")
     run.add_argument("--stderr-file", help="also append the host's stderr to FILE")
+    run.add_argument("--runs-dir", help="where to clone Wine prefixes (default "
+                     "$TESSO_WINE_RUNS, else $TESSO_WINE_ROOT/runs)")
     run.add_argument("--keep-going", action="store_true",
                      help="in a script, go on after a failed command")
 
@@ -499,11 +515,13 @@ def _command_lines(args, interactive):
 def run_console(args):
     interactive = not args.script and sys.stdin.isatty()
     screens = tuple(args.screen) if args.screen else ("1280x1024x24",)
+    console = Console(as_json=args.json, save_dir=args.save_bytes, timeout=args.timeout)
     session = HostSession.start(args.exe, args.args, env=_environment(args.env),
                                 display=args.display, prefix=args.prefix, screens=screens,
-                                dpi=args.dpi, stderr_path=args.stderr_file)
-    console = Console(session, as_json=args.json, save_dir=args.save_bytes,
-                      timeout=args.timeout)
+                                dpi=args.dpi, stderr_path=args.stderr_file,
+                                runs_dir=args.runs_dir,
+                                listener=console.on_session)
+    console.session = session
     status = 0
     try:
         for line in _command_lines(args, interactive):

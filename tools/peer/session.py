@@ -118,7 +118,7 @@ class HostMessage:
 
 
 class HostSession:
-    def __init__(self, process, wine=None, stderr_path=None):
+    def __init__(self, process, wine=None, stderr_path=None, listener=None):
         self.process = process
         self.wine = wine
         self._lock = threading.Condition()  # guards every list and dict below
@@ -127,7 +127,8 @@ class HostSession:
         self._messages = []
         self._stderr = []
         self._handlers = {}
-        self._listeners = []
+        self._unmatched = []  # RESPONSE frames for no waiting call (late or repeated answers)
+        self._listeners = [listener] if listener else []
         self._link_error = None
         self._link_closed = False
         self._ids = itertools.count(1)
@@ -145,11 +146,12 @@ class HostSession:
     @classmethod
     def start(cls, exe, args=(), env=None, display=None, prefix=None, runs_dir=None,
               screens=("1280x1024x24",), xvfb_args=(), dpi=None, registry=(),
-              stderr_path=None):
+              stderr_path=None, listener=None):
         """Starts EXE under Wine with the peer link on its standard streams.
 
         A prefix and an X display of its own are created unless given; env adds to the
-        program's environment (TESSO_PEER_LINK=stdio is always set).
+        program's environment (TESSO_PEER_LINK=stdio is always set). listener (see
+        add_listener) sees everything from the very start.
         """
         wine = WineEnvironment(prefix=prefix, display=display, runs_dir=runs_dir,
                                screens=screens, xvfb_args=xvfb_args, dpi=dpi,
@@ -162,10 +164,10 @@ class HostSession:
         except BaseException:
             wine.close()
             raise
-        return cls(process, wine, stderr_path)
+        return cls(process, wine, stderr_path, listener)
 
     @classmethod
-    def spawn(cls, argv, env=None, stderr_path=None):
+    def spawn(cls, argv, env=None, stderr_path=None, listener=None):
         """Runs argv directly (no Wine) with the peer link on its standard streams; for
         programs that speak the link natively, such as test doubles."""
         full_env = dict(os.environ)
@@ -174,7 +176,7 @@ class HostSession:
         process = subprocess.Popen(list(argv), env=full_env, stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0,
                                    start_new_session=True)
-        return cls(process, None, stderr_path)
+        return cls(process, None, stderr_path, listener)
 
     def wait_exit(self, timeout=DEFAULT_TIMEOUT):
         """The program's exit code, once it has exited."""
@@ -306,15 +308,25 @@ class HostSession:
             return list(self._stderr)
 
     def wait_stderr(self, text, timeout=DEFAULT_TIMEOUT, since=0):
-        """The first stderr line equal to text from position since."""
+        """The position of the first stderr line equal to text from position since."""
         return self._wait_in(self._stderr, lambda line: line == text, since, timeout,
-                             "stderr line %r" % text)
+                             "stderr line %r" % text, position=True)
 
     def add_listener(self, listener):
         """listener(kind, item) sees "event", "host_message", "stderr" and "closed" as they
         happen (stderr on the stderr thread, the rest on the dispatch thread)."""
         with self._lock:
             self._listeners.append(listener)
+
+    def flush_listeners(self, timeout=5.0):
+        """Waits until listeners have seen everything received so far (for ordered output)."""
+        self._dispatch.flush(timeout)
+
+    def unmatched_responses(self):
+        """RESPONSE frames that answered no waiting call (a second answer, or one that came
+        after its call timed out)."""
+        with self._lock:
+            return list(self._unmatched)
 
     @property
     def link_error(self):
@@ -323,23 +335,22 @@ class HostSession:
 
     # -- internals ------------------------------------------------------------------------------
 
-    def _wait_in(self, items, match, since, timeout, what):
+    def _wait_in(self, items, match, since, timeout, what, position=False):
+        """The first item from index since that matches (or its index, with position)."""
         with self._lock:
-            position = since
-            found = []
+            index = since
 
             def ready():
-                nonlocal position
-                while position < len(items):
-                    if match(items[position]):
-                        found.append(items[position])
+                nonlocal index
+                while index < len(items):
+                    if match(items[index]):
                         return True
-                    position += 1
+                    index += 1
                 return False
 
             if not self._lock.wait_for(ready, timeout):
                 raise TimeoutError("no %s within %s s" % (what, timeout))
-            return found[0]
+            return index if position else items[index]
 
     def _read_stdout(self, n):
         return os.read(self.process.stdout.fileno(), n)
@@ -360,6 +371,8 @@ class HostSession:
         if frame.kind == link.RESPONSE:
             with self._lock:
                 pending = self._pending.pop(frame.id, None)
+                if pending is None:
+                    self._unmatched.append(frame)
             if pending is not None:
                 pending._resolve(frame.body)
         elif frame.kind == link.EVENT:
@@ -371,13 +384,14 @@ class HostSession:
                 event = Event(frame.name, data, len(self._events))
                 self._events.append(event)
                 self._lock.notify_all()
-            self._dispatch.submit(lambda: self._notify("event", event))
+                # Queued under the lock, so that a waiter's flush_listeners() comes after it.
+                self._dispatch.submit(lambda: self._notify("event", event))
         elif frame.kind == link.HOST_MESSAGE:
             message = HostMessage(self, frame)
             with self._lock:
                 self._messages.append(message)
                 self._lock.notify_all()
-            self._dispatch.submit(lambda: self._handle_host_message(message))
+                self._dispatch.submit(lambda: self._handle_host_message(message))
 
     def _handle_host_message(self, message):
         with self._lock:
@@ -443,6 +457,13 @@ class _Dispatcher:
             if not self._stopped:
                 self._tasks.append(task)
                 self._cv.notify()
+
+    def flush(self, timeout):
+        if threading.current_thread() is self._thread:
+            return
+        done = threading.Event()
+        self.submit(done.set)
+        done.wait(timeout)
 
     def stop(self, timeout=5):
         with self._cv:

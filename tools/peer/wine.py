@@ -124,16 +124,17 @@ class WineEnvironment:
     """A prefix and a display for one session.
 
     prefix / display: use these instead of creating our own (then they are not cleaned up).
-    runs_dir: where cloned prefixes go (default <wine root>/runs; keep it on the template's file
-    system so hard links work). registry: (key, value name, type, data) tuples applied with
-    `wine reg add` before the program starts, e.g. the DPI: dpi=144.
+    runs_dir: where cloned prefixes go (default $TESSO_WINE_RUNS, else <wine root>/runs; keep it
+    on the template's file system so hard links work). registry: (key, value name, type, data)
+    tuples applied with `wine reg add` before the program starts; dpi=144 adds Wine's LogPixels.
     """
 
     def __init__(self, prefix=None, display=None, runs_dir=None, screens=("1280x1024x24",),
                  xvfb_args=(), dpi=None, registry=(), timeout=60):
         self.prefix = prefix
         self.display = display
-        self.runs_dir = runs_dir or os.path.join(wine_root(), "runs")
+        self.runs_dir = (runs_dir or os.environ.get("TESSO_WINE_RUNS")
+                         or os.path.join(wine_root(), "runs"))
         self.screens = screens
         self.xvfb_args = xvfb_args
         self.registry = list(registry)
