@@ -2,5 +2,6 @@
 
 Modules: values (typed codec values), codec (the standard message codec), describe (one-line
 text form of values), link (the framed peer link), wine (prefix and virtual display), session
-(a running host driven over the link), console (the tesso-peer command line).
+(a running host driven over the link), output (how the console shows values), console (the
+tesso-peer command line).
 """
