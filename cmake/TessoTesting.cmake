@@ -42,7 +42,13 @@ function(tesso_add_unit_test name)
     add_test(NAME ${TESSO_TEST_PREFIX}${name} COMMAND ${name})
     set_tests_properties(${TESSO_TEST_PREFIX}${name} PROPERTIES LABELS "unit;win;${ARG_LABELS}")
   else()
+    # One label per program: discovered tests take properties as name/value pairs, so a
+    # list of labels would not survive.
+    set(label unit)
+    if(ARG_LABELS)
+      list(GET ARG_LABELS 0 label)
+    endif()
     gtest_discover_tests(${name} TEST_PREFIX "${TESSO_TEST_PREFIX}"
-      PROPERTIES LABELS "unit;${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+      PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
