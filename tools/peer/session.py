@@ -153,6 +153,8 @@ class HostSession:
         program's environment (TESSO_PEER_LINK=stdio is always set). listener (see
         add_listener) sees everything from the very start.
         """
+        # Wine runs the program from its own working directory: make the path absolute.
+        exe = os.path.abspath(exe)
         wine = WineEnvironment(prefix=prefix, display=display, runs_dir=runs_dir,
                                screens=screens, xvfb_args=xvfb_args, dpi=dpi,
                                registry=registry).start()
