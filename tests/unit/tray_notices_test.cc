@@ -1,0 +1,288 @@
+// The tray's texts, the copy rule of the record's text fields, balloon notices, the viewer
+// indication and a refused icon.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "messaging/encodable_value.h"
+#include "runner/string_conversions.h"
+#include "tests/unit/window_channel_fixture.h"
+#include "tray/notify_icon_record.h"
+#include "tray/shell_constants.h"
+#include "tray/tray_texts.h"
+
+namespace tesso_test {
+namespace {
+
+using flutter::EncodableMap;
+using flutter::EncodableValue;
+using tesso::CopyToField;
+using tesso::FieldText;
+using testing::ElementsAre;
+
+// The texts as UTF-8 in this file, converted independently of the escapes in the product.
+std::u16string FromUtf8(const char* text) { return tesso::Utf8ToWide(text); }
+
+const std::u16string kViewerTip = FromUtf8("Tesso · 正在被远程查看");
+const std::u16string kViewerTitle = FromUtf8("这台电脑正在被远程查看");
+const std::u16string kViewerBody = FromUtf8("右键通知区域的Tesso图标，可以断开或停止被控。");
+
+// "abc...zabc..." of `count` units: easy to see where a cut fell.
+std::u16string Letters(size_t count) {
+  std::u16string text;
+  for (size_t i = 0; i < count; ++i) text.push_back(static_cast<char16_t>(u'a' + i % 26));
+  return text;
+}
+
+// --- The texts ---
+
+TEST(TrayTextsTest, EveryTextHasExactlyTheGivenCodeUnits) {
+  EXPECT_EQ(std::u16string(tesso::kTipIdle), u"Tesso");
+  EXPECT_EQ(std::u16string(tesso::kTipViewerActive), kViewerTip);
+  EXPECT_EQ(std::u16string(tesso::kHideNoticeTitle), FromUtf8("Tesso仍在后台运行"));
+  EXPECT_EQ(std::u16string(tesso::kHideNoticeBody),
+            FromUtf8("电脑会保持在线。点这里的图标打开，右键可以退出。"));
+  EXPECT_EQ(std::u16string(tesso::kViewerNoticeTitle), kViewerTitle);
+  EXPECT_EQ(std::u16string(tesso::kViewerNoticeBody), kViewerBody);
+  EXPECT_EQ(std::u16string(tesso::kMenuOpen), FromUtf8("打开Tesso"));
+  EXPECT_EQ(std::u16string(tesso::kMenuExit), FromUtf8("退出Tesso"));
+  EXPECT_EQ(std::u16string(tesso::kMenuDisconnect), FromUtf8("断开远程查看"));
+  EXPECT_EQ(std::u16string(tesso::kMenuStopHosting), FromUtf8("停止被远程控制"));
+}
+
+TEST(TrayTextsTest, PunctuationIsFullWidthAndTheDotIsTheMiddleDotBetweenSpaces) {
+  const std::u16string tip = tesso::kTipViewerActive;
+  ASSERT_EQ(tip.size(), 15u);
+  EXPECT_EQ(tip.substr(5, 3), std::u16string({0x0020, 0x00B7, 0x0020}));
+  const std::u16string hide = tesso::kHideNoticeBody;
+  ASSERT_EQ(hide.size(), 24u);
+  EXPECT_EQ(hide[7], 0x3002);
+  EXPECT_EQ(hide[16], 0xFF0C);
+  EXPECT_EQ(hide[23], 0x3002);
+  const std::u16string viewer = tesso::kViewerNoticeBody;
+  ASSERT_EQ(viewer.size(), 25u);
+  EXPECT_EQ(viewer[14], 0xFF0C);
+  EXPECT_EQ(viewer[24], 0x3002);
+}
+
+// --- The copy rule ---
+
+TEST(CopyRuleTest, TextsUpToFieldSizeLessOneAreCopiedWhole) {
+  std::array<char16_t, tesso::kTipUnits> tip;
+  tip.fill(u'#');
+  CopyToField(Letters(127), &tip);
+  EXPECT_EQ(FieldText(tip), Letters(127));
+  EXPECT_EQ(tip[127], u'\0');
+}
+
+TEST(CopyRuleTest, LongerTextsAreCutToFieldSizeLessOne) {
+  std::array<char16_t, tesso::kTipUnits> tip;
+  std::array<char16_t, tesso::kInfoTitleUnits> title;
+  std::array<char16_t, tesso::kInfoUnits> body;
+  CopyToField(Letters(128), &tip);
+  CopyToField(Letters(100), &title);
+  CopyToField(Letters(1000), &body);
+  EXPECT_EQ(FieldText(tip), Letters(127));
+  EXPECT_EQ(FieldText(title), Letters(63));
+  EXPECT_EQ(FieldText(body), Letters(255));
+  EXPECT_EQ(title[63], u'\0');
+  EXPECT_EQ(body[255], u'\0');
+}
+
+TEST(CopyRuleTest, CopyStopsAtTheFirstTerminator) {
+  std::array<char16_t, tesso::kInfoTitleUnits> title;
+  title.fill(u'#');
+  CopyToField(std::u16string(u"ab\0cd", 5), &title);
+  EXPECT_EQ(FieldText(title), u"ab");
+  CopyToField(u"", &title);
+  EXPECT_EQ(title[0], u'\0');
+}
+
+TEST(CopyRuleTest, CutSplitsASurrogatePair) {
+  // U+1F600 (D83D DE00) at units 62 and 63 of a title: the high surrogate stays alone.
+  std::u16string text = Letters(62) + u"\U0001F600";
+  std::array<char16_t, tesso::kInfoTitleUnits> title;
+  CopyToField(text, &title);
+  EXPECT_EQ(FieldText(title), Letters(62) + std::u16string(1, 0xD83D));
+}
+
+// --- Balloon notices from "showNotice" ---
+
+TEST_F(WindowChannelTest, NoticeIsAModifyOfACopyWithTheBalloonFields) {
+  Create();
+  ClearRecords();
+  EXPECT_TRUE(
+      Call("showNotice", TextMap({{"title", "Hello"}, {"body", "连接已建立"}})).IsSuccessNull());
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 1"));
+  const tesso::NotifyIconRecord& record = shell_.notify_calls.at(0).record;
+  EXPECT_EQ(record.flags, 0x97u);
+  EXPECT_EQ(record.info_flags, 0x14u);
+  EXPECT_EQ(FieldText(record.info_title), u"Hello");
+  EXPECT_EQ(FieldText(record.info), FromUtf8("连接已建立"));
+  EXPECT_EQ(record.window, kWindow);
+  EXPECT_EQ(record.id, 1u);
+  EXPECT_EQ(record.callback_message, 0x8058u);
+  EXPECT_EQ(record.icon, FakeShellPort::kIcon);
+  EXPECT_EQ(record.version, 0u);
+  EXPECT_EQ(FieldText(record.tip), u"Tesso");
+  // The copy is discarded.
+  EXPECT_EQ(FieldText(service_->icon_data().info_title), u"");
+  EXPECT_EQ(service_->icon_data().flags, 0x87u);
+}
+
+TEST_F(WindowChannelTest, NoticeWithOneTextPassesTheOtherEmpty) {
+  Create();
+  ClearRecords();
+  Call("showNotice", TextMap({{"title", "only a title"}}));
+  Call("showNotice", TextMap({{"body", "only a body"}}));
+  Call("showNotice",
+       EncodableValue(EncodableMap{{EncodableValue("title"), EncodableValue(int32_t{5})},
+                                   {EncodableValue("body"), EncodableValue("text")}}));
+  const auto modifies = shell_.NotifyCalls(tesso::kNimModify);
+  ASSERT_EQ(modifies.size(), 3u);
+  EXPECT_EQ(FieldText(modifies[0].record.info_title), u"only a title");
+  EXPECT_EQ(FieldText(modifies[0].record.info), u"");
+  EXPECT_EQ(FieldText(modifies[1].record.info_title), u"");
+  EXPECT_EQ(FieldText(modifies[1].record.info), u"only a body");
+  EXPECT_EQ(FieldText(modifies[2].record.info_title), u"");
+  EXPECT_EQ(FieldText(modifies[2].record.info), u"text");
+  for (const auto& modify : modifies) EXPECT_EQ(modify.record.flags, 0x97u);
+}
+
+TEST_F(WindowChannelTest, NoticeTextsAreCutToSixtyThreeAndTwoHundredFiftyFiveUnits) {
+  Create();
+  ClearRecords();
+  const std::string title(100, 'T');
+  std::string body;
+  for (int i = 0; i < 300; ++i) body += "界";  // three bytes, one unit each
+  Call("showNotice", TextMap({{"title", title}, {"body", body}}));
+  const auto modifies = shell_.NotifyCalls(tesso::kNimModify);
+  ASSERT_EQ(modifies.size(), 1u);
+  EXPECT_EQ(FieldText(modifies[0].record.info_title), std::u16string(63, u'T'));
+  EXPECT_EQ(FieldText(modifies[0].record.info), std::u16string(255, u'\u754C'));
+}
+
+TEST_F(WindowChannelTest, NoticeTextsAreConvertedLeniently) {
+  Create();
+  ClearRecords();
+  Call("showNotice", TextMap({{"title",
+                               "a\xFF"
+                               "b"},
+                              {"body", "\xE7\x95"}}));
+  const auto modifies = shell_.NotifyCalls(tesso::kNimModify);
+  ASSERT_EQ(modifies.size(), 1u);
+  EXPECT_EQ(FieldText(modifies[0].record.info_title), u"a\uFFFDb");
+  EXPECT_EQ(FieldText(modifies[0].record.info), u"\uFFFD");
+}
+
+TEST_F(WindowChannelTest, NoticeAddsAMissingIconFirst) {
+  Create();
+  Call("setCloseToTray", EncodableValue(false));
+  ClearRecords();
+  Call("showNotice", TextMap({{"title", "t"}}));
+  EXPECT_THAT(shell_.calls,
+              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4", "Shell_NotifyIconW 1"));
+}
+
+// --- The viewer indication ---
+
+TEST_F(WindowChannelTest, ViewerNoticeAtEveryChangeToActive) {
+  Create();
+  for (int round = 0; round < 2; ++round) {
+    ClearRecords();
+    EXPECT_TRUE(Call("setViewerActive", EncodableValue(true)).IsSuccessNull());
+    ASSERT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 1")) << round;
+    const tesso::NotifyIconRecord& on = shell_.notify_calls.at(0).record;
+    EXPECT_EQ(on.flags, 0x97u);
+    EXPECT_EQ(on.info_flags, 0x14u);
+    EXPECT_EQ(FieldText(on.tip), kViewerTip);
+    EXPECT_EQ(FieldText(on.info_title), kViewerTitle);
+    EXPECT_EQ(FieldText(on.info), kViewerBody);
+
+    // Already active: nothing at all.
+    ClearRecords();
+    EXPECT_TRUE(Call("setViewerActive", EncodableValue(true)).IsSuccessNull());
+    EXPECT_TRUE(shell_.calls.empty());
+
+    // The viewer ends with close-to-tray on: the icon stays, its tooltip is back, no notice.
+    EXPECT_TRUE(Call("setViewerActive", EncodableValue(false)).IsSuccessNull());
+    ASSERT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 1"));
+    const tesso::NotifyIconRecord& off = shell_.notify_calls.at(0).record;
+    EXPECT_EQ(off.flags, 0x87u);
+    EXPECT_EQ(off.info_flags, 0u);
+    EXPECT_EQ(FieldText(off.tip), u"Tesso");
+    EXPECT_EQ(FieldText(off.info_title), u"");
+    EXPECT_EQ(FieldText(off.info), u"");
+    EXPECT_TRUE(service_->icon_added());
+  }
+}
+
+TEST_F(WindowChannelTest, ViewerBringsTheIconWhileCloseToTrayIsOffAndTakesItAway) {
+  Create();
+  Call("setCloseToTray", EncodableValue(false));
+  ClearRecords();
+  Call("setViewerActive", EncodableValue(true));
+  EXPECT_THAT(shell_.calls,
+              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4", "Shell_NotifyIconW 1"));
+  EXPECT_EQ(FieldText(shell_.notify_calls.at(0).record.tip), kViewerTip);
+  EXPECT_EQ(FieldText(shell_.notify_calls.at(2).record.info_title), kViewerTitle);
+
+  ClearRecords();
+  Call("setViewerActive", EncodableValue(false));
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 2"));
+  EXPECT_FALSE(service_->icon_added());
+  EXPECT_EQ(FieldText(service_->icon_data().tip), u"Tesso");
+}
+
+TEST_F(WindowChannelTest, ViewerWithoutIconKeepsTheTooltipForTheNextAdd) {
+  shell_.refuse_add = true;
+  Create();
+  ClearRecords();
+  Call("setViewerActive", EncodableValue(true));
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0"));
+  EXPECT_TRUE(service_->viewer_active());
+  EXPECT_EQ(FieldText(service_->icon_data().tip), kViewerTip);
+
+  shell_.refuse_add = false;
+  ClearRecords();
+  Offer(TaskbarCreatedMessage());
+  EXPECT_EQ(FieldText(shell_.NotifyCalls(tesso::kNimAdd).at(0).record.tip), kViewerTip);
+}
+
+// --- A refused icon ---
+
+TEST_F(WindowChannelTest, RefusedIconDropsNoticesAndIsTriedAgainAtEveryAdd) {
+  shell_.refuse_add = true;
+  Create();
+  EXPECT_THAT(shell_.NotifyCalls(tesso::kNimAdd).size(), 1u);
+  EXPECT_TRUE(shell_.NotifyCalls(tesso::kNimSetVersion).empty());
+  EXPECT_FALSE(service_->icon_added());
+
+  ClearRecords();
+  EXPECT_TRUE(Call("showNotice", TextMap({{"title", "t"}, {"body", "b"}})).IsSuccessNull());
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0"));
+
+  ClearRecords();
+  EXPECT_TRUE(Offer(tesso::kWmClose));
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "ShowWindow 0"));
+  EXPECT_FALSE(service_->hide_notice_shown());
+
+  // Removing an icon that is not there asks nothing.
+  ClearRecords();
+  Call("setCloseToTray", EncodableValue(false));
+  EXPECT_EQ(shell_.NotifyCalls(tesso::kNimDelete).size(), 0u);
+  Call("setCloseToTray", EncodableValue(true));
+  EXPECT_EQ(shell_.NotifyCalls(tesso::kNimAdd).size(), 1u);
+
+  // Explorer comes back: the icon is added.
+  shell_.refuse_add = false;
+  ClearRecords();
+  EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4"));
+  EXPECT_TRUE(service_->icon_added());
+}
+
+}  // namespace
+}  // namespace tesso_test
