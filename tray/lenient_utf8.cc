@@ -10,6 +10,8 @@ constexpr char16_t kReplacementCharacter = 0xFFFD;
 
 // The well-formed sequences: the second byte's range depends on the lead byte (which rules
 // out overlong forms, surrogates and values above U+10FFFF); later bytes are 80..BF.
+// How much of an ill-formed sequence one U+FFFD replaces is as MultiByteToWideChar does it,
+// measured under Wine (see the comparison test).
 struct LeadByte {
   int length;  // 0: the byte cannot start a sequence
   uint8_t second_min;
@@ -27,6 +29,8 @@ LeadByte ClassifyLead(uint8_t byte) {
   if (byte == 0xF4) return {4, 0x80, 0x8F};
   return {0, 0, 0};
 }
+
+bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
 void AppendUtf16(char32_t code_point, std::u16string* out) {
   if (code_point < 0x10000) {
@@ -57,14 +61,28 @@ std::u16string Utf8ToWideLenient(const std::string& text) {
       ++i;
       continue;
     }
-    char32_t code_point = lead & (0xFF >> (kind.length + 1));
-    int taken = 1;
-    while (taken < kind.length && i + taken < text.size()) {
-      const uint8_t byte = static_cast<uint8_t>(text[i + taken]);
-      const uint8_t min = taken == 1 ? kind.second_min : 0x80;
-      const uint8_t max = taken == 1 ? kind.second_max : 0xBF;
-      if (byte < min || byte > max) break;
-      code_point = (code_point << 6) | (byte & 0x3F);
+    // A sequence longer than what is left: the rest is one replacement, whatever it holds.
+    if (text.size() - i < static_cast<size_t>(kind.length)) {
+      out.push_back(kReplacementCharacter);
+      break;
+    }
+    const uint8_t second = static_cast<uint8_t>(text[i + 1]);
+    if (!IsContinuation(second)) {
+      out.push_back(kReplacementCharacter);
+      ++i;
+      continue;
+    }
+    // A continuation byte outside the lead's range (overlong, surrogate, above U+10FFFF) is
+    // replaced together with the lead.
+    if (second < kind.second_min || second > kind.second_max) {
+      out.push_back(kReplacementCharacter);
+      i += 2;
+      continue;
+    }
+    char32_t code_point = ((lead & (0xFF >> (kind.length + 1))) << 6) | (second & 0x3F);
+    int taken = 2;
+    while (taken < kind.length && IsContinuation(static_cast<uint8_t>(text[i + taken]))) {
+      code_point = (code_point << 6) | (static_cast<uint8_t>(text[i + taken]) & 0x3F);
       ++taken;
     }
     if (taken == kind.length) {
@@ -72,7 +90,7 @@ std::u16string Utf8ToWideLenient(const std::string& text) {
     } else {
       out.push_back(kReplacementCharacter);
     }
-    i += taken;
+    i += static_cast<size_t>(taken);
   }
   return out;
 }

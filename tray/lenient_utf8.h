@@ -6,9 +6,13 @@
 
 namespace tesso {
 
-// Converts all of `text`, embedded NULs included. Each maximal ill-formed subpart (a byte
-// that cannot start a sequence, or the valid start of a sequence that breaks off) becomes one
-// U+FFFD, and decoding resumes at the byte that broke it off.
+// Converts all of `text`, embedded NULs included. Ill-formed input becomes U+FFFD:
+// - a byte that cannot start a sequence: one each;
+// - a sequence that needs more bytes than are left: one for all the rest;
+// - a lead followed by a byte that is no continuation: one for the lead;
+// - a lead followed by a continuation outside its range (overlong, surrogate, above
+//   U+10FFFF): one for the two;
+// - a sequence broken off later: one for the bytes before the break.
 std::u16string Utf8ToWideLenient(const std::string& text);
 
 }  // namespace tesso
