@@ -119,6 +119,24 @@ TEST_F(ShellPortWinWindowTest, PostedMessageArrivesWithItsParameters) {
   EXPECT_EQ(message.lParam, -2);
 }
 
+TEST_F(ShellPortWinWindowTest, NotificationIconIsAddedModifiedAndDeleted) {
+  NotifyIconRecord record;
+  record.window = handle();
+  record.id = 1;
+  record.flags = tesso::kNifMessage | tesso::kNifTip | tesso::kNifShowTip;
+  record.callback_message = tesso::kWmApp + 0x58;
+  tesso::CopyToField(u"Tesso", &record.tip);
+  ASSERT_TRUE(port_.ShellNotifyIconW(tesso::kNimAdd, record));
+  NotifyIconRecord versioned = record;
+  versioned.version = tesso::kNotifyIconVersion4;
+  EXPECT_TRUE(port_.ShellNotifyIconW(tesso::kNimSetVersion, versioned));
+  tesso::CopyToField(u"Tesso \u00B7 x", &record.tip);
+  EXPECT_TRUE(port_.ShellNotifyIconW(tesso::kNimModify, record));
+  EXPECT_TRUE(port_.ShellNotifyIconW(tesso::kNimDelete, record));
+  // The icon is gone: a second delete is refused.
+  EXPECT_FALSE(port_.ShellNotifyIconW(tesso::kNimDelete, record));
+}
+
 TEST_F(ShellPortWinWindowTest, DestroyWindowDestroysIt) {
   EXPECT_TRUE(port_.DestroyWindow(handle()));
   EXPECT_FALSE(::IsWindow(window_));
