@@ -1,7 +1,7 @@
 // One stand-in plug-in library; compiled once per plug-in with TESSO_PLUGIN_ENTRY_POINT set to
 // the entry point's name. The entry point only records its registration with the stand-in
 // engine, which reports it to the driver.
-#include "standin/plugin_entry_points.h"
+#include "messaging/plugin_entry_points.h"
 #include "standin/standin_api.h"
 
 #ifndef TESSO_PLUGIN_ENTRY_POINT

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "messaging/engine_project.h"
-#include "standin/plugin_entry_points.h"
+#include "messaging/plugin_entry_points.h"
 
 namespace tesso::test_host {
 namespace {

@@ -1,12 +1,9 @@
-// Registration entry points of the five plug-in libraries the host loads, one per library:
-//   desktop_drop_plugin.dll                   DesktopDropPluginRegisterWithRegistrar
-//   flutter_secure_storage_windows_plugin.dll
-//   FlutterSecureStorageWindowsPluginRegisterWithRegistrar local_auth_windows_plugin.dll
-//   LocalAuthPluginRegisterWithRegistrar permission_handler_windows_plugin.dll
-//   PermissionHandlerWindowsPluginRegisterWithRegistrar url_launcher_windows_plugin.dll
-//   UrlLauncherWindowsRegisterWithRegistrar
-#ifndef TESSO_STANDIN_PLUGIN_ENTRY_POINTS_H_
-#define TESSO_STANDIN_PLUGIN_ENTRY_POINTS_H_
+// Registration entry points of the five plug-in libraries the host registers (Parts 1.3, 2.3),
+// one exported by each library; runner/plugin_registrant.cc holds the table of libraries and
+// registrar names. Programs link the libraries' import libraries; a library that implements
+// one of them defines TESSO_PLUGIN_IMPLEMENTATION.
+#ifndef TESSO_MESSAGING_PLUGIN_ENTRY_POINTS_H_
+#define TESSO_MESSAGING_PLUGIN_ENTRY_POINTS_H_
 
 #include "messaging/engine_api.h"
 
@@ -35,4 +32,4 @@ TESSO_PLUGIN_EXPORT void UrlLauncherWindowsRegisterWithRegistrar(
 }  // extern "C"
 #endif
 
-#endif  // TESSO_STANDIN_PLUGIN_ENTRY_POINTS_H_
+#endif  // TESSO_MESSAGING_PLUGIN_ENTRY_POINTS_H_
