@@ -118,9 +118,12 @@ class HostMessage:
 
 
 class HostSession:
-    def __init__(self, process, wine=None, stderr_path=None, listener=None):
+    def __init__(self, process, wine=None, stderr_path=None, listener=None, exe=None,
+                 owns_wine=True):
         self.process = process
         self.wine = wine
+        self.exe = exe
+        self._owns_wine = owns_wine
         self._lock = threading.Condition()  # guards every list and dict below
         self._pending = {}
         self._events = []
@@ -166,7 +169,23 @@ class HostSession:
         except BaseException:
             wine.close()
             raise
-        return cls(process, wine, stderr_path, listener)
+        return cls(process, wine, stderr_path, listener, exe=exe)
+
+    def start_second(self, args=(), env=None, exe=None, stderr_path=None, listener=None):
+        """Starts another program (this session's own by default) in the same prefix,
+        wineserver and display, with the peer link on its standard streams.
+
+        The new session shares this one's Wine: closing it stops only its own program, and
+        closing this session ends both.
+        """
+        if self.wine is None:
+            raise ValueError("this session does not run under Wine")
+        exe = os.path.abspath(exe or self.exe)
+        extra = dict(env or {})
+        extra["TESSO_PEER_LINK"] = "stdio"
+        process = self.wine.popen(exe, args, env=extra, stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
+        return HostSession(process, self.wine, stderr_path, listener, exe=exe, owns_wine=False)
 
     @classmethod
     def spawn(cls, argv, env=None, stderr_path=None, listener=None):
@@ -194,7 +213,7 @@ class HostSession:
             self.process.stdin.close()
         except OSError:
             pass
-        if self.wine is not None:
+        if self.wine is not None and self._owns_wine:
             self.wine.close()  # wineserver -k ends the program with its prefix
         if self.process.poll() is None:
             self.process.kill()
