@@ -5,6 +5,9 @@ and under the same lock as scripts/wine-run: $TESSO_WINE_ROOT (default
 ~/.cache/tesso-wine)/template. Registry files are copied, not linked, because the wineserver
 rewrites them. Only processes started here are stopped, each by its own id; the wineserver of
 our prefix is stopped with `wineserver -k` for that prefix.
+
+A wrapper command (for example `ip netns exec NAME`) runs the whole session under it: the X
+server, every Wine command and with them the wineserver, which Wine starts on first use.
 """
 
 import fcntl
@@ -74,9 +77,9 @@ def clone_prefix(template, prefix):
 class Xvfb:
     """An Xvfb server on a free display number, chosen by the server itself (-displayfd)."""
 
-    def __init__(self, screens=("1280x1024x24",), extra_args=(), timeout=10):
+    def __init__(self, screens=("1280x1024x24",), extra_args=(), timeout=10, wrapper=()):
         read_fd, write_fd = os.pipe()
-        args = ["Xvfb", "-displayfd", str(write_fd), "-nolisten", "tcp"]
+        args = list(wrapper) + ["Xvfb", "-displayfd", str(write_fd), "-nolisten", "tcp"]
         for i, screen in enumerate(screens):
             args += ["-screen", str(i), screen]
         args += list(extra_args)
@@ -127,10 +130,11 @@ class WineEnvironment:
     runs_dir: where cloned prefixes go (default $TESSO_WINE_RUNS, else <wine root>/runs; keep it
     on the template's file system so hard links work). registry: (key, value name, type, data)
     tuples applied with `wine reg add` before the program starts; dpi=144 adds Wine's LogPixels.
+    wrapper: a command prefix for the X server and every Wine command (see the module's notes).
     """
 
     def __init__(self, prefix=None, display=None, runs_dir=None, screens=("1280x1024x24",),
-                 xvfb_args=(), dpi=None, registry=(), timeout=60):
+                 xvfb_args=(), dpi=None, registry=(), timeout=60, wrapper=()):
         self.prefix = prefix
         self.display = display
         self.runs_dir = (runs_dir or os.environ.get("TESSO_WINE_RUNS")
@@ -142,6 +146,7 @@ class WineEnvironment:
             self.registry.append((r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD",
                                   str(int(dpi))))
         self.timeout = timeout
+        self.wrapper = list(wrapper)
         self.xvfb = None
         self._run_dir = None
 
@@ -154,7 +159,7 @@ class WineEnvironment:
                 self.prefix = os.path.join(self._run_dir, "prefix")
                 clone_prefix(template, self.prefix)
             if self.display is None:
-                self.xvfb = Xvfb(self.screens, self.xvfb_args)
+                self.xvfb = Xvfb(self.screens, self.xvfb_args, wrapper=self.wrapper)
                 self.display = self.xvfb.display
             for key, name, kind, data in self.registry:
                 self.run(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"])
@@ -171,13 +176,13 @@ class WineEnvironment:
 
     def run(self, wine_args, timeout=None):
         """Runs a Wine command to its end (for set-up steps)."""
-        return subprocess.run(["wine"] + list(wine_args), env=self.env(),
+        return subprocess.run(self.wrapper + ["wine"] + list(wine_args), env=self.env(),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               timeout=timeout or self.timeout, check=True)
 
     def popen(self, exe, args=(), env=None, **kwargs):
         """Starts `wine EXE ARGS...` in the exe's folder, in a session of its own."""
-        return subprocess.Popen(["wine", exe] + list(args), env=self.env(env),
+        return subprocess.Popen(self.wrapper + ["wine", exe] + list(args), env=self.env(env),
                                 cwd=os.path.dirname(os.path.abspath(exe)),
                                 start_new_session=True, **kwargs)
 
@@ -185,7 +190,7 @@ class WineEnvironment:
         """Stops our prefix's wineserver and our Xvfb; removes the cloned prefix."""
         if self._run_dir is not None and os.path.isdir(self.prefix):
             try:
-                subprocess.run(["wineserver", "-k"], env=_wine_env(self.prefix),
+                subprocess.run(self.wrapper + ["wineserver", "-k"], env=_wine_env(self.prefix),
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                timeout=30, check=False)
             except subprocess.TimeoutExpired:
