@@ -1,0 +1,195 @@
+"""The window service in a running tesso.exe, through the peer link and the X server: hide on
+close, showing again, the tray icon's presence, the two calls to the user interface, and
+arguments of every wrong type. One host serves the module; every test leaves it shown, with
+close-to-tray on, no viewer and the icon in the tray."""
+
+import pytest
+
+from conftest import TIMEOUT
+from peer import codec
+from peer.codec import Float64, Int64, Map
+from tesso_host import (NIN_SELECT, TRAY_CALLBACK, WINDOW, WM_CLOSE, WM_COMMAND,
+                        assert_success_null, call_window, is_hidden, post, requires_tesso,
+                        start_shown, x_of)
+
+pytestmark = requires_tesso
+
+NIN_KEYSELECT = 0x0401
+WM_LBUTTONDBLCLK = 0x0203
+
+
+@pytest.fixture(scope="module")
+def tesso():
+    session = start_shown()
+    try:
+        x_of(session).wait_shown()
+        yield session
+    finally:
+        session.close()
+
+
+@pytest.fixture
+def host(tesso):
+    """The module's host, checked to be in its resting state before and after the test."""
+    x = x_of(tesso)
+    assert tesso.process.poll() is None
+    x.wait_shown()
+    x.wait_tray(present=True)
+    yield tesso
+    assert tesso.process.poll() is None, "the host ended during the test"
+    assert tesso.link_error is None
+    # Back to rest, so that one failure does not cascade into the next tests.
+    assert_success_null(call_window(tesso, "setViewerActive", False))
+    assert_success_null(call_window(tesso, "setCloseToTray", True))
+    if is_hidden(tesso):
+        post(tesso, WM_COMMAND, 1)
+    x.wait_shown()
+    assert is_hidden(tesso) is False
+    x.wait_tray(present=True)
+
+
+def hide(session):
+    post(session, WM_CLOSE)
+    x_of(session).wait_not_shown()
+    assert is_hidden(session) is True
+
+
+class TestHideAndShow:
+    def test_close_hides_to_the_tray(self, host):
+        x = x_of(host)
+        hide(host)
+        assert x.tray_viewable(), "the icon stays while hidden"
+        post(host, WM_CLOSE)  # a second close while hidden changes nothing
+        assert is_hidden(host) is True
+        assert x.main_window_not_viewable()
+        assert host.process.poll() is None
+
+    def test_close_to_tray_off_shows_the_window_then_removes_the_icon(self, host):
+        x = x_of(host)
+        hide(host)
+        assert_success_null(call_window(host, "setCloseToTray", False))
+        x.wait_shown()
+        assert is_hidden(host) is False
+        x.wait_tray(present=False)
+        assert_success_null(call_window(host, "setCloseToTray", True))
+        x.wait_tray(present=True)
+
+    @pytest.mark.parametrize("how", ["open item", "icon selected", "icon key-selected"])
+    def test_shown_again_from_the_tray(self, host, how):
+        hide(host)
+        if how == "open item":
+            post(host, WM_COMMAND, 1)
+        else:
+            post(host, TRAY_CALLBACK, 0, NIN_SELECT if how == "icon selected" else NIN_KEYSELECT)
+        x_of(host).wait_shown()
+        assert is_hidden(host) is False
+
+    def test_double_click_on_the_icon_does_nothing(self, host):
+        hide(host)
+        post(host, TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK)
+        assert is_hidden(host) is True
+        assert x_of(host).main_window_not_viewable()
+
+    def test_viewer_keeps_the_icon_while_close_to_tray_is_off(self, host):
+        x = x_of(host)
+        assert_success_null(call_window(host, "setViewerActive", True))
+        assert_success_null(call_window(host, "setCloseToTray", False))
+        assert x.tray_viewable(), "an active viewer keeps the icon"
+        assert_success_null(call_window(host, "setViewerActive", False))
+        x.wait_tray(present=False)
+        assert_success_null(call_window(host, "setViewerActive", True))
+        x.wait_tray(present=True)
+
+
+class TestCallsToTheInterface:
+    @pytest.mark.parametrize("command, method", [(3, "disconnectViewers"),
+                                                 (4, "stopHosting")])
+    def test_menu_command_sends_a_call_without_reply(self, host, command, method):
+        seen = []
+
+        def refuse(message):
+            seen.append(message)
+            return codec.encode_error("refused", "the peer says no", None)
+
+        host.on_host_message(WINDOW, refuse)
+        try:
+            since = len(host.host_messages())
+            post(host, WM_COMMAND, command)
+            message = host.wait_host_message(WINDOW, timeout=TIMEOUT, since=since)
+            assert message.method == method
+            assert message.call is not None and message.arguments is None
+            assert message.body == codec.encode_method_call(method, None)
+            assert message.id == 0, "sent without a reply handler"
+            # Whatever the peer answers is ignored: the host goes on as before.
+            assert is_hidden(host) is False
+            assert x_of(host).main_window_viewable()
+            assert [m.method for m in host.host_messages()[since:]] == [method]
+        finally:
+            host.on_host_message(WINDOW, None)
+
+
+class TestMethods:
+    @pytest.mark.parametrize("arguments", [
+        {"title": "标题", "body": "正文"}, {"title": "only a title"}, {"body": "only a body"},
+        {"title": "", "body": ""}, Map(), {"title": 5, "body": "b"}, {"title": "x" * 100},
+        [], None, 1, "text"])
+    def test_show_notice_always_succeeds(self, host, arguments):
+        assert_success_null(call_window(host, "showNotice", arguments))
+
+    @pytest.mark.parametrize("argument", [None, True, 1, "x"])
+    def test_is_hidden_ignores_its_argument(self, host, argument):
+        reply = call_window(host, "isHidden", argument)
+        assert (reply.kind, reply.value) == ("success", False)
+
+    @pytest.mark.parametrize("method", ["IsHidden", "setclosetotray", "SetViewerActive",
+                                        "showNotice ", "", "hide"])
+    def test_other_names_are_not_implemented(self, host, method):
+        assert call_window(host, method, True).kind == "not_implemented"
+
+
+# Every argument that is not exactly a bool.
+NOT_BOOLS = {"null": None, "int 1": 1, "int 0": 0, "int64 1": Int64(1),
+             "double 1": Float64(1.0), "string": "true", "list": [True], "map": {"v": True}}
+
+
+def assert_bad_args(reply):
+    assert (reply.kind, reply.code, reply.message, reply.details) == (
+        "error", "bad_args", "expected bool", None), reply
+    assert reply.raw == codec.encode_error("bad_args", "expected bool", None)
+
+
+class TestBadInput:
+    @pytest.mark.parametrize("method", ["setCloseToTray", "setViewerActive"])
+    def test_rejected_with_close_to_tray_on(self, host, method):
+        x = x_of(host)
+        for name, value in NOT_BOOLS.items():
+            assert_bad_args(call_window(host, method, value))
+        # Read as false, setCloseToTray would have removed the icon.
+        assert x.tray_viewable()
+        # Still closing to the tray.
+        hide(host)
+        assert host.process.poll() is None
+
+    @pytest.mark.parametrize("method", ["setCloseToTray", "setViewerActive"])
+    def test_rejected_with_close_to_tray_off(self, host, method):
+        x = x_of(host)
+        assert_success_null(call_window(host, "setCloseToTray", False))
+        x.wait_tray(present=False)
+        for name, value in NOT_BOOLS.items():
+            assert_bad_args(call_window(host, method, value))
+        # Read as true, either method would have added the icon.
+        assert not x.tray_viewable()
+        assert is_hidden(host) is False
+
+    def test_rejected_with_a_viewer_active(self, host):
+        x = x_of(host)
+        assert_success_null(call_window(host, "setViewerActive", True))
+        assert_success_null(call_window(host, "setCloseToTray", False))
+        for name, value in NOT_BOOLS.items():
+            assert_bad_args(call_window(host, "setViewerActive", value))
+        # Read as false, the viewer would have ended and taken the icon with it.
+        assert x.tray_viewable()
+
+    def test_undecodable_call_gets_no_answer_and_the_host_goes_on(self, host):
+        assert host.call_raw(WINDOW, b"\x03\x01\x00\x00\x00", timeout=TIMEOUT) == b""
+        assert is_hidden(host) is False
