@@ -12,8 +12,7 @@ bool FakeHostWindowRoutes::DrainDesktopHostCompletions() {
   return has_desktop_host;
 }
 
-std::optional<int64_t> FakeHostWindowRoutes::OfferToWindowService(uint32_t message,
-                                                                  uint64_t wparam,
+std::optional<int64_t> FakeHostWindowRoutes::OfferToWindowService(uint32_t message, uint64_t wparam,
                                                                   int64_t lparam) {
   Log("OfferToWindowService", message, wparam, lparam);
   return window_service_result;
@@ -35,8 +34,8 @@ int64_t FakeHostWindowRoutes::HandleByWindowBase(uint32_t message, uint64_t wpar
 
 void FakeHostWindowRoutes::Log(const char* name, uint32_t message, uint64_t wparam,
                                int64_t lparam) {
-  calls.push_back(std::string(name) + " " + std::to_string(message) + " " +
-                  std::to_string(wparam) + " " + std::to_string(lparam));
+  calls.push_back(std::string(name) + " " + std::to_string(message) + " " + std::to_string(wparam) +
+                  " " + std::to_string(lparam));
 }
 
 }  // namespace tesso_test

@@ -28,8 +28,7 @@ class FakeHostWindowRoutes : public tesso::HostWindowRoutes {
   bool DrainDesktopHostCompletions() override;
   std::optional<int64_t> OfferToWindowService(uint32_t message, uint64_t wparam,
                                               int64_t lparam) override;
-  std::optional<int64_t> OfferToEngine(uint32_t message, uint64_t wparam,
-                                       int64_t lparam) override;
+  std::optional<int64_t> OfferToEngine(uint32_t message, uint64_t wparam, int64_t lparam) override;
   void ReloadSystemFonts() override;
   int64_t HandleByWindowBase(uint32_t message, uint64_t wparam, int64_t lparam) override;
 
