@@ -124,6 +124,14 @@ def post(session, msg, wparam=0, lparam=0):
     session.control("post_message", msg=msg, wparam=wparam, lparam=lparam)
 
 
+def settle(session):
+    """Returns once the UI thread has handled every message posted to it before: the frame
+    asked for now is posted to the engine's window on that thread, behind them."""
+    since = len(session.events)
+    session.control("frame")
+    session.wait_event("frame", timeout=TIMEOUT, since=since)
+
+
 def send(session, msg, wparam=0, lparam=0):
     """SendMessage to the top-level window; returns its result."""
     since = len(session.events)

@@ -1,9 +1,8 @@
 """The start-hidden option: exactly "--hidden", anywhere after the program path, keeps the
 window hidden after the first frame; it is still handed to the user interface."""
 
-from conftest import TIMEOUT
-from tesso_host import (WM_COMMAND, index_of, is_hidden, post, requires_tesso, start_shown,
-                        x_of)
+from tesso_host import (WM_COMMAND, index_of, is_hidden, post, requires_tesso, settle,
+                        start_shown, x_of)
 
 pytestmark = requires_tesso
 
@@ -19,9 +18,7 @@ def test_hidden_after_an_argument_stays_hidden_until_opened():
         # window shown there would already be mapped.
         assert is_hidden(session) is True
         assert x.main_window_not_viewable(), x.main_window()
-        session.control("frame")
-        session.wait_event("frame", timeout=TIMEOUT,
-                           since=index_of(session.events, "first_frame") + 1)
+        settle(session)  # later frames do not show it either
         assert is_hidden(session) is True
         assert x.main_window_not_viewable(), x.main_window()
         # The icon is in the tray from the start, whether or not the window shows.

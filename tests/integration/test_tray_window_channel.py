@@ -10,7 +10,7 @@ from peer import codec
 from peer.codec import Float64, Int64, Map
 from tesso_host import (NIN_SELECT, TRAY_CALLBACK, WINDOW, WM_CLOSE, WM_COMMAND,
                         assert_success_null, call_window, is_hidden, post, requires_tesso,
-                        start_shown, x_of)
+                        settle, start_shown, x_of)
 
 pytestmark = requires_tesso
 
@@ -60,6 +60,7 @@ class TestHideAndShow:
         hide(host)
         assert x.tray_viewable(), "the icon stays while hidden"
         post(host, WM_CLOSE)  # a second close while hidden changes nothing
+        settle(host)
         assert is_hidden(host) is True
         assert x.main_window_not_viewable()
         assert host.process.poll() is None
@@ -87,6 +88,7 @@ class TestHideAndShow:
     def test_double_click_on_the_icon_does_nothing(self, host):
         hide(host)
         post(host, TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK)
+        settle(host)
         assert is_hidden(host) is True
         assert x_of(host).main_window_not_viewable()
 
