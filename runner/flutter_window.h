@@ -1,4 +1,4 @@
-// The process's top-level host window (Part 1.3): runs the engine view inside itself, registers
+// The process's top-level host window: runs the engine view inside itself, registers
 // the plug-ins, owns the native services, routes every window message to them, the engine and
 // the window base, and is shown on the engine's first frame. This is the one place that
 // decides which implementations of the ports run. Win32 build only; UI thread only.
@@ -14,6 +14,7 @@
 #include "runner/win32_window.h"
 #include "tray/shell_port_win.h"
 #include "tray/window_channel.h"
+#include "wake/windows_wake_channel.h"
 
 namespace tesso {
 
@@ -42,8 +43,8 @@ class FlutterWindow : public Win32Window {
   flutter::EngineProject project_;
   // The window service's Windows calls; declared before the service, which uses it to its end.
   ShellPortWin shell_port_;
-  // Services in creation order. The wake service (Part 6.1) goes before the window service and
-  // the desktop host (Part 3.1) after it, when they land.
+  // Services in creation order; the desktop host will follow the window service.
+  std::unique_ptr<WindowsWakeChannel> wake_service_;
   std::unique_ptr<WindowChannel> window_service_;
   bool start_hidden_;
   std::unique_ptr<flutter::FlutterViewController> flutter_controller_;

@@ -4,6 +4,7 @@
 
 #include "runner/message_routing.h"
 #include "runner/plugin_registrant.h"
+#include "wake/windows_wake_channel_win.h"
 
 namespace tesso {
 
@@ -13,15 +14,13 @@ class FlutterWindow::Routes : public HostWindowRoutes {
   Routes(FlutterWindow& host, HWND window) : host_(host), window_(window) {}
 
   bool DeliverWakeResult() override {
-    // No wake service yet (Part 6.1). With it:
-    //   if (!host_.wake_service_) return false;
-    //   host_.wake_service_->DeliverAdapterResult();
-    //   return true;
-    return false;
+    if (!host_.wake_service_) return false;
+    host_.wake_service_->DeliverAdapterResult();
+    return true;
   }
 
   bool DrainDesktopHostCompletions() override {
-    // No desktop host yet (Part 3.1). With it: as above, with DrainCompletions.
+    // There is no desktop host yet: its message falls through like any other.
     return false;
   }
 
@@ -64,6 +63,7 @@ FlutterWindow::FlutterWindow(const flutter::EngineProject& project, bool start_h
 
 FlutterWindow::~FlutterWindow() {
   window_service_.reset();
+  wake_service_.reset();
   flutter_controller_.reset();
 }
 
@@ -80,8 +80,8 @@ bool FlutterWindow::OnCreate() {
   flutter::FlutterEngine* engine = flutter_controller_->engine();
   RegisterPlugins(engine);
 
-  // The services, in this order; each replaces (and then destroys) any previous one. The wake
-  // service (Part 6.1) is created first and the desktop host (Part 3.1) last, when they land.
+  // The services, in this order; each replaces (and then destroys) any previous one.
+  wake_service_ = MakeWindowsWakeChannel(engine->messenger(), GetHandle());
   window_service_ = std::make_unique<WindowChannel>(
       engine->messenger(), ToWindowHandle(GetHandle()), start_hidden_, &shell_port_);
 
@@ -101,6 +101,7 @@ void FlutterWindow::OnDestroy() {
   // Services first (each clears its channel handler on the engine's messenger), desktop host,
   // window service and wake service in that order; then the engine.
   window_service_.reset();
+  wake_service_.reset();
   flutter_controller_.reset();
 
   Win32Window::OnDestroy();

@@ -1,4 +1,4 @@
-// The process entry point (Part 1.1): start-up, the message loop and the teardown, in the order
+// The process entry point: start-up, the message loop and the teardown, in the order
 // runner/start_up.h fixes, on Windows. Exit code 0 for a normal end or a second instance, 1
 // when the window cannot be created.
 #include <windows.h>

@@ -1,5 +1,5 @@
 // The order in which the host window offers a top-level window message to the native services,
-// the engine and the window base (Part 1.3). The order lives here, in portable code; the host
+// the engine and the window base. The order lives here, in portable code; the host
 // window (runner/flutter_window_win.cc) supplies the receivers through HostWindowRoutes.
 #ifndef TESSO_RUNNER_MESSAGE_ROUTING_H_
 #define TESSO_RUNNER_MESSAGE_ROUTING_H_
@@ -39,11 +39,11 @@ class HostWindowRoutes {
                                                int64_t lparam) = 0;
   // Tells the engine to reload the system fonts; nothing when there is no view controller.
   virtual void ReloadSystemFonts() = 0;
-  // The window base's MessageHandler (Part 1.2); its result is the message's result.
+  // The window base's MessageHandler; its result is the message's result.
   virtual int64_t HandleByWindowBase(uint32_t message, uint64_t wparam, int64_t lparam) = 0;
 };
 
-// Offers `message` in the order of Part 1.3 and returns its result:
+// Offers `message` in the host window's fixed order and returns its result:
 //   1. kWakeResultMessage to the wake service, which consumes it (result 0);
 //   2. kDesktopHostResultMessage to the desktop host, which consumes it (result 0);
 //   3. any message to the window service, which may consume it;

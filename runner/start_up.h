@@ -1,4 +1,4 @@
-// The process start-up (Part 1.1): attach a console for diagnostics, join COM, claim the
+// The process start-up: attach a console for diagnostics, join COM, claim the
 // single-instance mutex (a second instance wakes the first and leaves), read the command line,
 // create the host window, run the message loop and tear down in a fixed order.
 #ifndef TESSO_RUNNER_START_UP_H_

@@ -1,4 +1,4 @@
-// The process start-up's seam to Windows (Part 1.1): the console, COM, the single-instance
+// The process start-up's seam to Windows: the console, COM, the single-instance
 // mutex and wake broadcast, the command line, the host window and the message loop. Each
 // method is one platform call (or, for the command line, the window and the loop, one
 // mechanical step) with no decision of its own; the order and every value are the caller's
@@ -21,12 +21,12 @@ enum class KernelHandle : uintptr_t { kNone = 0 };
 // The runtime library's standard streams.
 enum class StandardStream { kOutput, kError };
 
-// The top-level host window as start-up sees it (FlutterWindow, Part 1.3).
+// The top-level host window as start-up sees it (FlutterWindow).
 class HostWindow {
  public:
   // Destroys the window if it still exists.
   virtual ~HostWindow() = default;
-  // The window base's creation (Part 1.2): logical pixels; false when the window or the
+  // The window base's creation: logical pixels; false when the window or the
   // engine view cannot be created.
   virtual bool Create(const std::u16string& title, int32_t x, int32_t y, int32_t width,
                       int32_t height) = 0;
@@ -66,8 +66,8 @@ class StartUpPort {
   virtual bool PostMessageW(uintptr_t window, uint32_t message, uint64_t wparam,
                             int64_t lparam) = 0;
 
-  // The UTF-8 arguments after the program path of this process's command line (Part 1.1's
-  // GetCommandLineArguments).
+  // The UTF-8 arguments after the program path of this process's command line
+  // (GetCommandLineArguments).
   virtual std::vector<std::string> GetCommandLineArguments() = 0;
 
   // Constructs the host window for `project` (copied) and the start-hidden flag, without

@@ -1,4 +1,4 @@
-// The title bar's colours after the user's app theme (Part 1.2).
+// The title bar's colours after the user's app theme.
 #ifndef TESSO_RUNNER_THEME_H_
 #define TESSO_RUNNER_THEME_H_
 

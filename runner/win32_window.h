@@ -1,4 +1,4 @@
-// The base of the process's top-level window (Part 1.2): a DPI-scaled overlapped window of the
+// The base of the process's top-level window: a DPI-scaled overlapped window of the
 // class "FLUTTER_RUNNER_WIN32_WINDOW" with a per-object message handler, the user's light or
 // dark title bar, one child window filling the client area, and the quit message when it is
 // destroyed if asked for. Win32 build only; every operation runs on the UI thread.

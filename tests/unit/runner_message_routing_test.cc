@@ -1,4 +1,4 @@
-// The order in which the host window offers a message (Part 1.3): private worker messages to
+// The order in which the host window offers a message: private worker messages to
 // their services, then the window service, the engine, the font reload and the window base.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-// Process start-up (Part 1.1) against a recording start-up port: the console, COM, the single
+// Process start-up against a recording start-up port: the console, COM, the single
 // instance, the command line, the window, the loop and the teardown order; and the fixed
-// values of start-up and of the window base (Part 1.2).
+// values of start-up and of the window base.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

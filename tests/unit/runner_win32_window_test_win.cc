@@ -1,4 +1,4 @@
-// The window base (Part 1.2) on a real window under Wine, and the executable's resources
+// The window base on a real window under Wine, and the executable's resources
 // (this program carries the same icon and manifest as tesso.exe).
 #include <windows.h>
 
