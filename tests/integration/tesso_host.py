@@ -9,6 +9,7 @@ sessions started here, where Wine manages no window itself (see peer/bare_displa
   (10, 10) with 1280 x 720 shows as 1272 x 693 at (14, 33).)
 - WM_NCHITTEST sent to the window answers HTNOWHERE (0) for a point outside its rectangle and
   a non-zero code inside: the rectangle as Windows sees it.
+- The X input focus follows the foreground window.
 - Notification icons live in Explorer's "Wine System Tray" X window, mapped while at least one
   icon is present and unmapped when the last is deleted. Icons of a process that has ended are
   dropped, so the tray cannot tell whether an exiting program removed its own icon.
@@ -253,6 +254,15 @@ class XDisplay:
     def wait_tray(self, present, timeout=TIMEOUT):
         wait_until(lambda: self.tray_viewable() == present,
                    "the tray %s" % ("shown" if present else "empty"), timeout)
+
+    def has_focus(self, window):
+        """Whether the X input focus is on that window (Wine moves it to the foreground
+        window)."""
+        out = self._run("xdotool", "getwindowfocus") or ""
+        return out.strip().isdigit() and int(out) == int(window.id, 16)
+
+    def wait_focus(self, window, timeout=TIMEOUT):
+        wait_until(lambda: self.has_focus(window), "the X focus on %r" % window, timeout)
 
     def title(self, wid):
         """WM_NAME and _NET_WM_NAME of a window."""

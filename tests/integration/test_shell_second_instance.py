@@ -37,6 +37,7 @@ def test_second_start_shows_a_window_hidden_to_the_tray():
 
         run_second(first, ["--hidden"])
         window = x.wait_shown()
+        x.wait_focus(window)  # and in front
         assert is_hidden(first) is False
         assert [w.id for w in x.tesso_windows()] == [window.id], "no second window"
     finally:
@@ -52,6 +53,7 @@ def test_second_start_shows_a_window_started_hidden():
 
         run_second(first)
         window = x.wait_shown()
+        x.wait_focus(window)
         assert is_hidden(first) is False
         assert [w.id for w in x.tesso_windows()] == [window.id], "no second window"
         # The first instance goes on serving its user interface.
