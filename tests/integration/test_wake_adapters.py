@@ -40,8 +40,7 @@ EXPECTED = {
 
 @pytest.fixture(scope="module")
 def tesso_in_namespace():
-    if not os.path.isfile(TESSO):
-        pytest.skip("%s is not built" % TESSO)
+    assert os.path.isfile(TESSO), "%s is not built" % TESSO
     reason = unavailable_reason()
     if reason is not None:
         pytest.skip("no network namespace can be created here: %s" % reason)
@@ -58,8 +57,7 @@ def tesso_in_namespace():
             session.wait_event("first_frame", timeout=TIMEOUT)
             bound = [e for e in session.events if e.name == "set_callback"
                      and e.data == {"channel": WAKE, "set": True}]
-            if not bound:
-                pytest.skip("tesso.exe does not serve %s yet" % WAKE)
+            assert bound, "tesso.exe does not serve %s" % WAKE
             yield session
         finally:
             session.close()
