@@ -28,7 +28,9 @@ def test_run_tours_the_host_and_saves_its_screens(tmp_path):
                  "host message #0 on com.vel.halvo/window: disconnectViewers(null)",
                  'setCloseToTray -> error "bad_args" "expected bool" null',
                  "isHidden -> success true", "host exited with code 0",
-                 "com.vel.halvo/window cleared before the engine was destroyed"]:
+                 "com.vel.halvo/windows_wake listAdapters -> success {",
+                 "com.vel.halvo/window cleared before the engine was destroyed",
+                 "com.vel.halvo/windows_wake cleared before the engine was destroyed"]:
         assert line in log, line
 
     with Image.open(run_dir / "screen.png") as shown:

@@ -15,6 +15,7 @@ from .bare_display import start_session
 from .console import Console
 
 WINDOW = "com.vel.halvo/window"
+WAKE = "com.vel.halvo/windows_wake"
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
 SCREEN = "1600x900x24"
@@ -144,6 +145,9 @@ class Tour:
         self.run("call %s setViewerActive false" % WINDOW)
         self.say("a wrong argument type is refused and changes nothing")
         self.run("call %s setCloseToTray i32:1" % WINDOW)
+
+        self.say("the wake-readiness service: the network adapters Wine sees")
+        self.run("call %s listAdapters" % WAKE)
 
         self.say("closing the window hides it to the tray (close-to-tray is on)")
         self.run("post 0x10 0 0")
