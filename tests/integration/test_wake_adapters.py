@@ -2,8 +2,8 @@
 the test's own, whose veth interfaces have chosen hardware addresses.
 
 The whole Wine session (X server, wineserver, program) runs inside the namespace, so Wine's IP
-Helper sees exactly those interfaces and the namespace's loopback. Skipped while tesso.exe does
-not bind "com.vel.halvo/windows_wake", and when no namespace can be created here.
+Helper sees exactly those interfaces and the namespace's loopback. Skipped only when no
+namespace can be created here.
 """
 
 import os
