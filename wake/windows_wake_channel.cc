@@ -35,8 +35,18 @@ void WindowsWakeChannel::HandleMethodCall(const flutter::MethodCall<Value>& call
   }
   // Arguments are ignored. A running query answers only the call that started it.
   if (pending_result_) {
-    result->Error(kBusyCode, kBusyMessage);
-    return;
+    bool unposted = false;
+    {
+      std::lock_guard<std::mutex> lock(result_mutex_);
+      unposted = result_unposted_;
+    }
+    if (!unposted) {
+      result->Error(kBusyCode, kBusyMessage);
+      return;
+    }
+    // The finished query's message never reached the window: answer its call now rather than
+    // leave it, and every call after it, waiting for good.
+    DeliverAdapterResult();
   }
   pending_result_ = std::move(result);
   // Only a delivered worker is ever replaced, and it has been joined; this is a safeguard.
@@ -64,12 +74,12 @@ void WindowsWakeChannel::RunAdapterQuery() noexcept {
   // Both outcomes are maps.
   std::get<flutter::EncodableMap>(value)[Value("elapsed_ms")] =
       Value((ports_.clock->NowNanoseconds() - started) / 1000000);
-  {
-    std::lock_guard<std::mutex> lock(result_mutex_);
-    result_value_ = std::move(value);
-    result_failed_ = failed;
-  }
-  ports_.poster->PostMessageW(window_, kResultMessage, 0, 0);
+  std::lock_guard<std::mutex> lock(result_mutex_);
+  result_value_ = std::move(value);
+  result_failed_ = failed;
+  // Posted under the lock (posting never waits for the UI thread), so that a call which finds
+  // the message refused also finds the outcome complete.
+  result_unposted_ = !ports_.poster->PostMessageW(window_, kResultMessage, 0, 0);
 }
 
 void WindowsWakeChannel::DeliverAdapterResult() {
@@ -77,6 +87,7 @@ void WindowsWakeChannel::DeliverAdapterResult() {
   if (worker_.joinable()) worker_.join();
   std::unique_ptr<flutter::MethodResult<Value>> result = std::move(pending_result_);
   std::lock_guard<std::mutex> lock(result_mutex_);
+  result_unposted_ = false;
   if (!result_failed_) {
     result->Success(result_value_);
   } else {

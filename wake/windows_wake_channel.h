@@ -66,6 +66,9 @@ class WindowsWakeChannel {
   // Guarded by result_mutex_: the last query's outcome map and whether it failed.
   Value result_value_;
   bool result_failed_ = false;
+  // Guarded by result_mutex_: the worker finished but Windows refused its message, so the
+  // outcome must be delivered without it.
+  bool result_unposted_ = false;
 };
 
 }  // namespace tesso

@@ -21,7 +21,7 @@ bool FakeMessagePoster::PostMessageW(tesso::WindowHandle window, uint32_t messag
   std::lock_guard<std::mutex> lock(mutex_);
   posted_.push_back({window, message, wparam, lparam, std::this_thread::get_id()});
   changed_.notify_all();
-  return true;
+  return !refuse;
 }
 
 bool FakeWorkerStarter::Start(std::function<void()> body, std::thread* worker) {

@@ -3,6 +3,7 @@
 #ifndef TESSO_TESTS_FAKES_FAKE_WAKE_PORTS_H_
 #define TESSO_TESTS_FAKES_FAKE_WAKE_PORTS_H_
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -24,6 +25,9 @@ struct PostedMessage {
 
 class FakeMessagePoster : public tesso::MessagePoster {
  public:
+  // Switch: the message is recorded but Windows "refuses" it (PostMessageW answers false).
+  std::atomic<bool> refuse{false};
+
   // Waits until `count` messages have been posted; then returns them all.
   std::vector<PostedMessage> WaitForPosts(size_t count);
   std::vector<PostedMessage> Posted();

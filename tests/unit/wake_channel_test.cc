@@ -291,6 +291,25 @@ TEST_F(WakeChannelTest, ACallAfterTheReplyStartsANewQueryWithItsOwnOutcome) {
   EXPECT_EQ(starter_->started, 2);
 }
 
+TEST_F(WakeChannelTest, AResultWhoseMessageWasRefusedIsAnsweredAtTheNextCall) {
+  Create();
+  poster_->refuse = true;
+  const int first = Call("listAdapters");
+  poster_->WaitForPosts(1);  // refused: no message will come
+  EXPECT_EQ(ReplyTo(first).answers, 0);
+
+  // The next call answers the finished query first, then runs its own.
+  poster_->refuse = false;
+  const int second = Call("listAdapters");
+  EXPECT_EQ(ReplyTo(first).value, InventoryWithElapsed(kOneAdapter, 0));
+  EXPECT_EQ(ReplyTo(first).thread, std::this_thread::get_id());
+  EXPECT_EQ(ReplyTo(second).answers, 0);
+  DeliverWhenPosted(2);
+  EXPECT_EQ(ReplyTo(second).kind, Reply::Kind::kSuccess);
+  EXPECT_EQ(ReplyTo(first).answers, 1);
+  EXPECT_EQ(starter_->started, 2);
+}
+
 TEST_F(WakeChannelTest, AStrayOrRepeatedResultMessageDoesNothing) {
   Create();
   testing::internal::CaptureStderr();
