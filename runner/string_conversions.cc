@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "runner/utf8_sequence.h"
+
 namespace tesso {
 namespace {
 
@@ -57,37 +59,6 @@ std::u16string_view UpToFirstNul(const char16_t* text) {
   return text == nullptr ? std::u16string_view() : std::u16string_view(text);
 }
 
-// The well-formed byte sequences of UTF-8: the second byte's range depends on the lead byte
-// (this is what excludes overlong forms, surrogates and values above U+10FFFF); every later
-// byte is 80..BF.
-struct LeadByte {
-  int length;  // 0: the byte cannot start a sequence
-  uint8_t second_min;
-  uint8_t second_max;
-};
-
-LeadByte ClassifyLead(uint8_t byte) {
-  if (byte < 0x80) return {1, 0, 0};
-  if (byte >= 0xC2 && byte <= 0xDF) return {2, 0x80, 0xBF};
-  if (byte == 0xE0) return {3, 0xA0, 0xBF};
-  if (byte == 0xED) return {3, 0x80, 0x9F};
-  if (byte >= 0xE1 && byte <= 0xEF) return {3, 0x80, 0xBF};
-  if (byte == 0xF0) return {4, 0x90, 0xBF};
-  if (byte >= 0xF1 && byte <= 0xF3) return {4, 0x80, 0xBF};
-  if (byte == 0xF4) return {4, 0x80, 0x8F};
-  return {0, 0, 0};
-}
-
-void AppendUtf16(char32_t code_point, std::u16string* out) {
-  if (code_point < 0x10000) {
-    out->push_back(static_cast<char16_t>(code_point));
-  } else {
-    const char32_t offset = code_point - 0x10000;
-    out->push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
-    out->push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
-  }
-}
-
 }  // namespace
 
 std::string ArgumentToUtf8(const char16_t* text) {
@@ -112,7 +83,7 @@ std::u16string Utf8ToWide(const std::string& text) {
   size_t i = 0;
   while (i < text.size()) {
     const uint8_t lead = static_cast<uint8_t>(text[i]);
-    const LeadByte kind = ClassifyLead(lead);
+    const utf8::LeadByte kind = utf8::ClassifyLead(lead);
     if (kind.length == 0 || text.size() - i < static_cast<size_t>(kind.length)) {
       return std::u16string();
     }
@@ -129,7 +100,7 @@ std::u16string Utf8ToWide(const std::string& text) {
       if ((byte & 0xC0) != 0x80) return std::u16string();
       code_point = (code_point << 6) | (byte & 0x3F);
     }
-    AppendUtf16(code_point, &out);
+    utf8::AppendUtf16(code_point, &out);
     i += kind.length;
   }
   return out;
