@@ -7,7 +7,6 @@ namespace can be created here.
 """
 
 import os
-import subprocess
 
 import pytest
 
@@ -46,13 +45,7 @@ def tesso_in_namespace():
         pytest.skip("no network namespace can be created here: %s" % reason)
     with Namespace(PAIRS, name="tesso-wake-it-%d" % os.getpid()) as namespace:
         wine = WineEnvironment(runs_dir=RUNS_DIR, wrapper=namespace.exec_prefix()).start()
-        try:
-            process = wine.popen(TESSO, env={"TESSO_PEER_LINK": "stdio"}, stdin=subprocess.PIPE,
-                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
-        except BaseException:
-            wine.close()
-            raise
-        session = HostSession(process, wine)
+        session = HostSession.launch(wine, TESSO)
         try:
             session.wait_event("first_frame", timeout=TIMEOUT)
             bound = [e for e in session.events if e.name == "set_callback"

@@ -61,14 +61,5 @@ class BareDisplayWine(WineEnvironment):
 
 def start_session(exe, args=(), env=None, stderr_path=None, listener=None, **wine_options):
     """HostSession.start on a BareDisplayWine (wine_options: WineEnvironment's, no prefix)."""
-    exe = os.path.abspath(exe)
     wine = BareDisplayWine(**wine_options).start()
-    try:
-        extra = dict(env or {})
-        extra["TESSO_PEER_LINK"] = "stdio"
-        process = wine.popen(exe, args, env=extra, stdin=subprocess.PIPE,
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
-    except BaseException:
-        wine.close()
-        raise
-    return HostSession(process, wine, stderr_path, listener, exe=exe)
+    return HostSession.launch(wine, exe, args, env, stderr_path, listener)

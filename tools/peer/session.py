@@ -156,11 +156,17 @@ class HostSession:
         program's environment (TESSO_PEER_LINK=stdio is always set). listener (see
         add_listener) sees everything from the very start.
         """
-        # Wine runs the program from its own working directory: make the path absolute.
-        exe = os.path.abspath(exe)
         wine = WineEnvironment(prefix=prefix, display=display, runs_dir=runs_dir,
                                screens=screens, xvfb_args=xvfb_args, dpi=dpi,
                                registry=registry).start()
+        return cls.launch(wine, exe, args, env, stderr_path, listener)
+
+    @classmethod
+    def launch(cls, wine, exe, args=(), env=None, stderr_path=None, listener=None):
+        """Starts EXE with the peer link in a started Wine environment, which the session then
+        owns (closed with it, or at once if the program cannot be started)."""
+        # Wine runs the program from its own working directory: make the path absolute.
+        exe = os.path.abspath(exe)
         try:
             extra = dict(env or {})
             extra["TESSO_PEER_LINK"] = "stdio"
