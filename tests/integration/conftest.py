@@ -22,6 +22,40 @@ PEER = "tesso.test/peer"
 TIMEOUT = 60  # generous: two builds may be compiling on the same two cores
 
 
+# The five plug-ins in their registration order: (registrar name, entry point).
+PLUGINS = [
+    ("DesktopDropPlugin", "DesktopDropPluginRegisterWithRegistrar"),
+    ("FlutterSecureStorageWindowsPlugin",
+     "FlutterSecureStorageWindowsPluginRegisterWithRegistrar"),
+    ("LocalAuthPlugin", "LocalAuthPluginRegisterWithRegistrar"),
+    ("PermissionHandlerWindowsPlugin", "PermissionHandlerWindowsPluginRegisterWithRegistrar"),
+    ("UrlLauncherWindows", "UrlLauncherWindowsRegisterWithRegistrar"),
+]
+
+
+def plugin_events(events):
+    """The registrar requests and registrations, as (event name, data), in order."""
+    return [(e.name, e.data) for e in events
+            if e.name in ("plugin_registrar", "plugin_registered")]
+
+
+def expected_plugin_events():
+    """Each plug-in registered right after its registrar was asked for, in order."""
+    expected = []
+    for registrar, entry_point in PLUGINS:
+        expected.append(("plugin_registrar", {"name": registrar}))
+        expected.append(("plugin_registered", {"entry_point": entry_point,
+                                               "registrar": registrar}))
+    return expected
+
+
+def index_of(events, name, where=None, since=0):
+    for e in events[since:]:
+        if e.name == name and (where is None or where(e.data)):
+            return e.index
+    raise AssertionError("no %s event from %d in %s" % (name, since, [e.name for e in events]))
+
+
 def start_test_host(args=(), env=None):
     if not os.path.isfile(TEST_HOST):
         pytest.fail("%s is not built (cmake --preset win && cmake --build --preset win)"

@@ -22,7 +22,8 @@ import time
 
 import pytest
 
-from conftest import BIN_DIR, RUNS_DIR, TIMEOUT
+# PLUGINS and index_of are offered to the test modules from here as well.
+from conftest import BIN_DIR, PLUGINS, RUNS_DIR, TIMEOUT, index_of  # noqa: F401
 from peer import codec
 from peer.bare_display import start_session
 
@@ -36,14 +37,6 @@ WINDOWS_WAKE = "com.vel.halvo/windows_wake"
 # The services in the order the host window creates them; teardown runs in reverse.
 SERVICE_CHANNELS = [WINDOWS_WAKE, WINDOW, DESKTOP_HOST]
 
-PLUGINS = [
-    ("DesktopDropPlugin", "DesktopDropPluginRegisterWithRegistrar"),
-    ("FlutterSecureStorageWindowsPlugin",
-     "FlutterSecureStorageWindowsPluginRegisterWithRegistrar"),
-    ("LocalAuthPlugin", "LocalAuthPluginRegisterWithRegistrar"),
-    ("PermissionHandlerWindowsPlugin", "PermissionHandlerWindowsPluginRegisterWithRegistrar"),
-    ("UrlLauncherWindows", "UrlLauncherWindowsRegisterWithRegistrar"),
-]
 
 WM_CLOSE = 0x0010
 WM_ENDSESSION = 0x0016
@@ -73,13 +66,6 @@ def start_shown(args=(), env=None, dpi=None):
         session.close()
         raise
     return session
-
-
-def index_of(events, name, where=None, since=0):
-    for e in events[since:]:
-        if e.name == name and (where is None or where(e.data)):
-            return e.index
-    raise AssertionError("no %s event from %d in %s" % (name, since, [e.name for e in events]))
 
 
 def channel_events(events, set_value):

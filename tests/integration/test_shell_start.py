@@ -4,8 +4,8 @@ WM_FONTCHANGE reaching the engine."""
 
 import pytest
 
-from conftest import TIMEOUT
-from tesso_host import (HTNOWHERE, PLUGINS, WINDOW, WM_FONTCHANGE, channel_events, hit_test,
+from conftest import TIMEOUT, expected_plugin_events, plugin_events
+from tesso_host import (HTNOWHERE, WINDOW, WM_FONTCHANGE, channel_events, hit_test,
                         index_of, is_hidden, post, requires_tesso, start_shown, x_of)
 
 pytestmark = requires_tesso
@@ -28,14 +28,7 @@ class TestStartUp:
             "aot_library_path": "data\\app.so", "entrypoint": "", "arguments": []}
 
     def test_plugins_register_in_order_each_after_its_registrar(self, tesso):
-        plugin_events = [(e.name, e.data) for e in tesso.events
-                         if e.name in ("plugin_registrar", "plugin_registered")]
-        expected = []
-        for registrar, entry_point in PLUGINS:
-            expected.append(("plugin_registrar", {"name": registrar}))
-            expected.append(("plugin_registered", {"entry_point": entry_point,
-                                                   "registrar": registrar}))
-        assert plugin_events == expected
+        assert plugin_events(tesso.events) == expected_plugin_events()
 
     def test_engine_view_plugins_services_then_first_frame(self, tesso):
         events = tesso.events

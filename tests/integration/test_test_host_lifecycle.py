@@ -1,23 +1,8 @@
 """Start-up events, shutting down and a failed start of the test host."""
 
-from conftest import HOST, TIMEOUT
+from conftest import HOST, TIMEOUT, expected_plugin_events, index_of, plugin_events
 
-PLUGINS = [
-    ("DesktopDropPlugin", "DesktopDropPluginRegisterWithRegistrar"),
-    ("FlutterSecureStorageWindowsPlugin",
-     "FlutterSecureStorageWindowsPluginRegisterWithRegistrar"),
-    ("LocalAuthPlugin", "LocalAuthPluginRegisterWithRegistrar"),
-    ("PermissionHandlerWindowsPlugin", "PermissionHandlerWindowsPluginRegisterWithRegistrar"),
-    ("UrlLauncherWindows", "UrlLauncherWindowsRegisterWithRegistrar"),
-]
 WM_CLOSE = 0x0010
-
-
-def index_of(events, name, where=None):
-    for e in events:
-        if e.name == name and (where is None or where(e.data)):
-            return e.index
-    raise AssertionError("no %s event in %s" % (name, [e.name for e in events]))
 
 
 def test_start_up_events(fresh_host):
@@ -32,14 +17,7 @@ def test_start_up_events(fresh_host):
         "aot_library_path": "data\\app.so", "entrypoint": "", "arguments": arguments}
 
     # Plug-ins register in a fixed order, each right after its registrar was asked for.
-    plugin_events = [(e.name, e.data) for e in events
-                     if e.name in ("plugin_registrar", "plugin_registered")]
-    expected = []
-    for registrar, entry_point in PLUGINS:
-        expected.append(("plugin_registrar", {"name": registrar}))
-        expected.append(("plugin_registered", {"entry_point": entry_point,
-                                               "registrar": registrar}))
-    assert plugin_events == expected
+    assert plugin_events(events) == expected_plugin_events()
 
     view = events[index_of(events, "view_created")]
     assert view.data["width"] > 0 and view.data["height"] > 0
