@@ -1,5 +1,6 @@
 #include "messaging/standard_codec_serializer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,34 +27,56 @@ enum WireTag : uint8_t {
   kFloatListTag = 14,
 };
 
-// Counts the decoding depth of the current thread's ReadValue recursion.
-thread_local int decode_depth = 0;
+// One decode (a top-level ReadValue and everything under it) runs on one thread: how deep it
+// is, and how much it may still make up past the end of its message.
+struct DecodeState {
+  int depth = 0;
+  size_t overrun_budget = 0;
+};
+thread_local DecodeState decode_state;
 
 class DepthGuard {
  public:
-  DepthGuard() { ++decode_depth; }
-  ~DepthGuard() { --decode_depth; }
+  DepthGuard() { ++decode_state.depth; }
+  ~DepthGuard() { --decode_state.depth; }
   DepthGuard(const DepthGuard&) = delete;
   DepthGuard& operator=(const DepthGuard&) = delete;
-  bool too_deep() const { return decode_depth > StandardCodecSerializer::kMaxNesting; }
+  bool too_deep() const { return decode_state.depth > StandardCodecSerializer::kMaxNesting; }
 };
 
 // Whether `count` elements of at least `element_size` bytes can come from what is left of the
-// message, allowing the small overrun that decodes as zero-filled data.
-bool CountIsPlausible(size_t count, size_t element_size, const ByteStreamReader& stream) {
-  size_t remaining = stream.Remaining();
+// message and of this decode's overrun budget. With `charge`, the bytes past the end (which
+// decode as zeros) are taken from the budget.
+bool CountFits(size_t count, size_t element_size, const ByteStreamReader& stream, bool charge) {
+  const size_t remaining = stream.Remaining();
   if (remaining == SIZE_MAX) return true;
-  return count <= (remaining + StandardCodecSerializer::kMaxOverrun) / element_size;
+  if (count > (remaining + decode_state.overrun_budget) / element_size) return false;
+  const size_t needed = count * element_size;
+  if (charge && needed > remaining) decode_state.overrun_budget -= needed - remaining;
+  return true;
+}
+
+// Whether one more element may be read: past the end of the message each one reads as null
+// with its own diagnostic line, so each costs the budget.
+bool MayReadElement(const ByteStreamReader& stream) {
+  if (stream.Remaining() != 0) return true;
+  if (decode_state.overrun_budget == 0) return false;
+  --decode_state.overrun_budget;
+  return true;
 }
 
 void ReportImplausibleCount() {
   WriteDiagnosticLine("Invalid read in StandardCodecByteStreamReader");
 }
 
+// Containers grow as their elements arrive beyond this, so that nested declared counts cannot
+// reserve memory the message could never fill.
+constexpr size_t kMaxReserve = 1024;
+
 template <typename T>
 EncodableValue ReadTypedList(ByteStreamReader* stream, size_t count) {
   if (sizeof(T) > 1) stream->ReadAlignment(static_cast<uint8_t>(sizeof(T)));
-  if (!CountIsPlausible(count, sizeof(T), *stream)) {
+  if (!CountFits(count, sizeof(T), *stream, /*charge=*/true)) {
     ReportImplausibleCount();
     return EncodableValue(std::vector<T>());
   }
@@ -88,11 +111,13 @@ T ReadNumber(ByteStreamReader* stream) {
 }  // namespace
 
 const StandardCodecSerializer& StandardCodecSerializer::GetInstance() {
-  static const StandardCodecSerializer instance;
-  return instance;
+  // Never destroyed, like the codecs that point at it.
+  static const auto* instance = new StandardCodecSerializer();
+  return *instance;
 }
 
 EncodableValue StandardCodecSerializer::ReadValue(ByteStreamReader* stream) const {
+  if (decode_state.depth == 0) decode_state.overrun_budget = kMaxOverrun;
   uint8_t type = stream->ReadByte();
   return ReadValueOfType(type, stream);
 }
@@ -116,7 +141,7 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case kLargeIntTag:
     case kStringTag: {
       size_t size = ReadSize(stream);
-      if (!CountIsPlausible(size, 1, *stream)) {
+      if (!CountFits(size, 1, *stream, /*charge=*/true)) {
         ReportImplausibleCount();
         return EncodableValue(std::string());
       }
@@ -137,24 +162,26 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case kListTag: {
       DepthGuard depth;
       size_t count = ReadSize(stream);
-      if (depth.too_deep() || !CountIsPlausible(count, 1, *stream)) {
+      if (depth.too_deep() || !CountFits(count, 1, *stream, /*charge=*/false)) {
         ReportImplausibleCount();
         return EncodableValue(EncodableList());
       }
       EncodableList list;
-      list.reserve(count);
-      for (size_t i = 0; i < count; ++i) list.push_back(ReadValue(stream));
+      list.reserve(std::min(count, kMaxReserve));
+      for (size_t i = 0; i < count && MayReadElement(*stream); ++i) {
+        list.push_back(ReadValue(stream));
+      }
       return EncodableValue(std::move(list));
     }
     case kMapTag: {
       DepthGuard depth;
       size_t count = ReadSize(stream);
-      if (depth.too_deep() || !CountIsPlausible(count, 2, *stream)) {
+      if (depth.too_deep() || !CountFits(count, 2, *stream, /*charge=*/false)) {
         ReportImplausibleCount();
         return EncodableValue(EncodableMap());
       }
       EncodableMap map;
-      for (size_t i = 0; i < count; ++i) {
+      for (size_t i = 0; i < count && MayReadElement(*stream); ++i) {
         EncodableValue key = ReadValue(stream);
         EncodableValue value = ReadValue(stream);
         // The first occurrence of a key wins.

@@ -34,9 +34,10 @@ class StandardCodecSerializer {
   // Containers nested deeper than this decode as null, so that a hostile message cannot
   // exhaust the stack.
   static constexpr int kMaxNesting = 256;
-  // A declared count may run this many bytes (or elements) past the end of the message and
-  // still decode as zero-filled data; a larger one is reported once and decodes empty, so
-  // that a hostile count cannot exhaust memory or flood the error stream.
+  // One decode may make up this many bytes (zero-filled data) or elements (nulls, one
+  // diagnostic line each) past the end of its message, in all its values together; a count
+  // beyond that is reported once and decodes empty, and a container stops there, so that a
+  // hostile message cannot exhaust memory or flood the error stream.
   static constexpr size_t kMaxOverrun = 4096;
 };
 

@@ -202,6 +202,39 @@ TEST(StandardCodecMalformed, HostileCountsAndNestingStayBounded) {
   EXPECT_EQ(DecodeCapturingErrors(FromHex("0803ff"), &value), kInvalidRead);
   EXPECT_EQ(value, EncodableValue(Bytes(3, 0)));
 
+  // Three strings, each declared 3000 bytes long with (almost) nothing behind it: the first
+  // is made up of zeros, which spends most of what one decode may make up past the end; the
+  // others are refused. A failed read leaves the position, so each next tag follows the size.
+  //   0c 03 | 07 fe b80b | 07 fe b80b | 07 fe b80b
+  EXPECT_EQ(DecodeCapturingErrors(FromHex("0c0307feb80b07feb80b07feb80b"), &value),
+            RepeatLine(kInvalidRead, 3));
+  ASSERT_TRUE(std::holds_alternative<EncodableList>(value));
+  const auto& strings = std::get<EncodableList>(value);
+  ASSERT_EQ(strings.size(), 3u);
+  EXPECT_EQ(strings[0], EncodableValue(std::string(3000, '\0')));
+  EXPECT_EQ(strings[1], EncodableValue(std::string()));
+  EXPECT_EQ(strings[2], EncodableValue(std::string()));
+
+  // 256 nested lists, each declaring as many elements as the rest of a 16 KiB message plus
+  // the allowance, over a body of `true`s: all levels together make up at most the
+  // allowance of elements past the end, each with its one line.
+  Bytes nested;
+  const size_t kMessage = 16 * 1024;
+  for (int level = 0; level < 256; ++level) {
+    nested.push_back(0x0c);
+    nested.push_back(0xff);
+    const uint32_t count =
+        static_cast<uint32_t>(kMessage - nested.size() - 4 + StandardCodecSerializer::kMaxOverrun);
+    for (int shift = 0; shift < 32; shift += 8)
+      nested.push_back(static_cast<uint8_t>(count >> shift));
+  }
+  nested.resize(kMessage, 0x01);
+  std::string nested_errors = DecodeCapturingErrors(nested, &value);
+  size_t lines = 0;
+  for (char c : nested_errors) lines += c == '\n';
+  EXPECT_GE(lines, 1u);
+  EXPECT_LE(lines, StandardCodecSerializer::kMaxOverrun + 256);
+
   // A million nested one-element lists must not exhaust the stack.
   Bytes deep;
   for (int i = 0; i < 1000000; ++i) {
