@@ -69,11 +69,20 @@ void WindowsWakeChannel::RunAdapterQuery() noexcept {
     // Memory exhaustion in particular, reported as such; the inventory's own memory is free
     // again by now.
     failed = true;
-    value = MakeQueryError("GetAdaptersAddresses", kErrorNotEnoughMemory);
+    value = Value();
+    try {
+      value = MakeQueryError("GetAdaptersAddresses", kErrorNotEnoughMemory);
+    } catch (...) {
+      // Not even the error map fits: the call still gets its error, with no details.
+    }
   }
-  // Both outcomes are maps.
-  std::get<flutter::EncodableMap>(value)[Value("elapsed_ms")] =
-      Value((ports_.clock->NowNanoseconds() - started) / 1000000);
+  if (auto* map = std::get_if<flutter::EncodableMap>(&value)) {
+    try {
+      (*map)[Value("elapsed_ms")] = Value((ports_.clock->NowNanoseconds() - started) / 1000000);
+    } catch (...) {
+      // The outcome goes without its duration rather than not at all.
+    }
+  }
   std::lock_guard<std::mutex> lock(result_mutex_);
   result_value_ = std::move(value);
   result_failed_ = failed;
