@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "runner/string_conversions.h"
+#include "base/string_conversions.h"
 
 namespace tesso {
 namespace {

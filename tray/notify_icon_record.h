@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "tray/shell_handles.h"
+#include "base/handles.h"
 
 namespace tesso {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/handles.h"
 #include "tray/notify_icon_record.h"
-#include "tray/shell_handles.h"
 
 namespace tesso {
 

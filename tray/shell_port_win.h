@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/handles.h"
 #include "tray/notify_icon_record.h"
-#include "tray/shell_handles.h"
 #include "tray/shell_port.h"
 
 namespace tesso {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <variant>
 
+#include "base/lenient_utf8.h"
 #include "messaging/standard_method_codec.h"
-#include "tray/lenient_utf8.h"
 #include "tray/tray_texts.h"
 
 namespace tesso {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/handles.h"
 #include "messaging/binary_messenger.h"
 #include "messaging/encodable_value.h"
 #include "messaging/method_call.h"
@@ -14,7 +15,6 @@
 #include "messaging/method_result.h"
 #include "tray/notify_icon_record.h"
 #include "tray/shell_constants.h"
-#include "tray/shell_handles.h"
 #include "tray/shell_port.h"
 
 namespace tesso {

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "runner/string_conversions.h"
+#include "base/string_conversions.h"
 
 namespace tesso {
 namespace {

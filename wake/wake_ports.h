@@ -1,40 +1,13 @@
-// The wake service's other seams: posting its completion message to the top-level window,
-// starting its worker thread, and the steady clock that times a query.
+// The wake service's seams, gathered: IP Helper, and the worker's poster, starter and clock.
 #ifndef TESSO_WAKE_WAKE_PORTS_H_
 #define TESSO_WAKE_WAKE_PORTS_H_
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <thread>
 
-#include "tray/shell_handles.h"
+#include "base/worker_ports.h"
 #include "wake/ip_helper_port.h"
 
 namespace tesso {
-
-class MessagePoster {
- public:
-  virtual ~MessagePoster() = default;
-  // PostMessageW; any thread. False when Windows did not queue the message.
-  virtual bool PostMessageW(WindowHandle window, uint32_t message, uint64_t wparam,
-                            int64_t lparam) = 0;
-};
-
-class WorkerStarter {
- public:
-  virtual ~WorkerStarter() = default;
-  // Starts `body` on a new thread held by *worker, which must not be joinable. False, with
-  // *worker untouched and `body` never run, when no thread can be started.
-  virtual bool Start(std::function<void()> body, std::thread* worker) = 0;
-};
-
-class SteadyClock {
- public:
-  virtual ~SteadyClock() = default;
-  // A monotonic time in nanoseconds; any thread.
-  virtual int64_t NowNanoseconds() = 0;
-};
 
 // What WindowsWakeChannel needs besides the messenger. The service keeps them alive until its
 // worker is joined; a test may hold on to its fakes to read them afterwards.
@@ -43,18 +16,6 @@ struct WakePorts {
   std::shared_ptr<MessagePoster> poster;
   std::shared_ptr<WorkerStarter> worker_starter;
   std::shared_ptr<SteadyClock> clock;
-};
-
-// std::thread; a refused thread (std::system_error) or no memory for it is reported as false.
-class StdWorkerStarter : public WorkerStarter {
- public:
-  bool Start(std::function<void()> body, std::thread* worker) override;
-};
-
-// std::chrono::steady_clock.
-class StdSteadyClock : public SteadyClock {
- public:
-  int64_t NowNanoseconds() override;
 };
 
 }  // namespace tesso

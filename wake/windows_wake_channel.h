@@ -9,12 +9,12 @@
 #include <mutex>
 #include <thread>
 
+#include "base/handles.h"
 #include "messaging/binary_messenger.h"
 #include "messaging/encodable_value.h"
 #include "messaging/method_call.h"
 #include "messaging/method_channel.h"
 #include "messaging/method_result.h"
-#include "tray/shell_handles.h"
 #include "wake/wake_ports.h"
 
 namespace tesso {

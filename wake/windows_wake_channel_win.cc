@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "base/message_poster_win.h"
 #include "wake/ip_helper_port_win.h"
-#include "wake/message_poster_win.h"
 #include "wake/wake_ports.h"
 
 namespace tesso {

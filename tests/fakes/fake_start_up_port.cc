@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "runner/string_conversions.h"
+#include "base/string_conversions.h"
 
 namespace tesso_test {
 namespace {

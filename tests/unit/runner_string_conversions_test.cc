@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runner/string_conversions.h"
+#include "base/string_conversions.h"
 #include "tests/unit/string_conversion_corpus.h"
 
 namespace {

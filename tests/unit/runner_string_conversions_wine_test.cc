@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/string_conversions.h"
+#include "base/string_conversions.h"
 #include "tests/unit/string_conversion_corpus.h"
 #include "tests/unit/windows_string_conversions_win.h"
 

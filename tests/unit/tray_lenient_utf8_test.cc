@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tray/lenient_utf8.h"
+#include "base/lenient_utf8.h"
 
 namespace {
 

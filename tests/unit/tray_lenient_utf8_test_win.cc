@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "tray/lenient_utf8.h"
+#include "base/lenient_utf8.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
+#include "base/string_conversions.h"
 #include "messaging/encodable_value.h"
-#include "runner/string_conversions.h"
 #include "tests/unit/window_channel_fixture.h"
 #include "tray/notify_icon_record.h"
 #include "tray/shell_constants.h"

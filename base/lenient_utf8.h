@@ -1,6 +1,6 @@
 // UTF-8 to UTF-16 that never fails, as MultiByteToWideChar with CP_UTF8 and no flags.
-#ifndef TESSO_TRAY_LENIENT_UTF8_H_
-#define TESSO_TRAY_LENIENT_UTF8_H_
+#ifndef TESSO_BASE_LENIENT_UTF8_H_
+#define TESSO_BASE_LENIENT_UTF8_H_
 
 #include <string>
 
@@ -17,4 +17,4 @@ std::u16string Utf8ToWideLenient(const std::string& text);
 
 }  // namespace tesso
 
-#endif  // TESSO_TRAY_LENIENT_UTF8_H_
+#endif  // TESSO_BASE_LENIENT_UTF8_H_

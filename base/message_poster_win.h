@@ -1,10 +1,10 @@
 // The message poster on Windows: PostMessageW. Win32 build only.
-#ifndef TESSO_WAKE_MESSAGE_POSTER_WIN_H_
-#define TESSO_WAKE_MESSAGE_POSTER_WIN_H_
+#ifndef TESSO_BASE_MESSAGE_POSTER_WIN_H_
+#define TESSO_BASE_MESSAGE_POSTER_WIN_H_
 
 #include <cstdint>
 
-#include "wake/wake_ports.h"
+#include "base/worker_ports.h"
 
 namespace tesso {
 
@@ -16,4 +16,4 @@ class MessagePosterWin : public MessagePoster {
 
 }  // namespace tesso
 
-#endif  // TESSO_WAKE_MESSAGE_POSTER_WIN_H_
+#endif  // TESSO_BASE_MESSAGE_POSTER_WIN_H_

@@ -1,7 +1,7 @@
 // The shape of well-formed UTF-8 sequences and UTF-16 encoding, shared by the strict and the
 // lenient conversions.
-#ifndef TESSO_RUNNER_UTF8_SEQUENCE_H_
-#define TESSO_RUNNER_UTF8_SEQUENCE_H_
+#ifndef TESSO_BASE_UTF8_SEQUENCE_H_
+#define TESSO_BASE_UTF8_SEQUENCE_H_
 
 #include <cstdint>
 #include <string>
@@ -45,4 +45,4 @@ inline void AppendUtf16(char32_t code_point, std::u16string* out) {
 }  // namespace utf8
 }  // namespace tesso
 
-#endif  // TESSO_RUNNER_UTF8_SEQUENCE_H_
+#endif  // TESSO_BASE_UTF8_SEQUENCE_H_

@@ -1,8 +1,8 @@
 // Conversions between UTF-16 and UTF-8, shared by the shell and the services. Each gives the
 // same result as the Windows conversion it stands for (WideCharToMultiByte or
 // MultiByteToWideChar with CP_UTF8), so the portable core and its tests need no Windows.
-#ifndef TESSO_RUNNER_STRING_CONVERSIONS_H_
-#define TESSO_RUNNER_STRING_CONVERSIONS_H_
+#ifndef TESSO_BASE_STRING_CONVERSIONS_H_
+#define TESSO_BASE_STRING_CONVERSIONS_H_
 
 #include <string>
 
@@ -28,4 +28,4 @@ std::u16string Utf8ToWide(const std::string& text);
 
 }  // namespace tesso
 
-#endif  // TESSO_RUNNER_STRING_CONVERSIONS_H_
+#endif  // TESSO_BASE_STRING_CONVERSIONS_H_

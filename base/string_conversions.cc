@@ -1,10 +1,10 @@
-#include "runner/string_conversions.h"
+#include "base/string_conversions.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "runner/utf8_sequence.h"
+#include "base/utf8_sequence.h"
 
 namespace tesso {
 namespace {

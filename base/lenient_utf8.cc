@@ -1,9 +1,9 @@
-#include "tray/lenient_utf8.h"
+#include "base/lenient_utf8.h"
 
 #include <cstddef>
 #include <cstdint>
 
-#include "runner/utf8_sequence.h"
+#include "base/utf8_sequence.h"
 
 namespace tesso {
 namespace {

@@ -1,4 +1,4 @@
-#include "wake/message_poster_win.h"
+#include "base/message_poster_win.h"
 
 #include <windows.h>
 

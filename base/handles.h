@@ -1,8 +1,8 @@
 // Opaque Windows handles as the portable code holds them: a distinct type for each kind so
 // that a menu cannot be passed where a window is expected. The Win32 adapter converts them to
-// and from HWND, HICON, HMENU and HMODULE; zero is "none" for every kind.
-#ifndef TESSO_TRAY_SHELL_HANDLES_H_
-#define TESSO_TRAY_SHELL_HANDLES_H_
+// and from HWND, HICON, HMENU, HMODULE and HMONITOR; zero is "none" for every kind.
+#ifndef TESSO_BASE_HANDLES_H_
+#define TESSO_BASE_HANDLES_H_
 
 #include <cstdint>
 
@@ -12,7 +12,8 @@ enum class WindowHandle : uintptr_t { kNone = 0 };
 enum class IconHandle : uintptr_t { kNone = 0 };
 enum class MenuHandle : uintptr_t { kNone = 0 };
 enum class ModuleHandle : uintptr_t { kNone = 0 };
+enum class MonitorHandle : uintptr_t { kNone = 0 };
 
 }  // namespace tesso
 
-#endif  // TESSO_TRAY_SHELL_HANDLES_H_
+#endif  // TESSO_BASE_HANDLES_H_

@@ -1,4 +1,4 @@
-#include "wake/wake_ports.h"
+#include "base/worker_ports.h"
 
 #include <chrono>
 #include <new>
