@@ -49,6 +49,7 @@ const DesktopCase kDesktopCases[] = {
     {"default", kNo, u"default", kLocked, kNormal, kOpenAndName},
     {"DEFAULT", kNo, u"DEFAULT", kLocked, kNormal, kOpenAndName},
     {"Default1", kNo, u"Default1", kLocked, kLockedState, kOpenAndName + kQuery},
+    {"Vefault", kNo, u"Vefault", kLocked, kLockedState, kOpenAndName + kQuery},
     {"Winlogon, locked", kNo, u"Winlogon", kLocked, kLockedState, kOpenAndName + kQuery},
     {"Winlogon, unlocked", kNo, u"Winlogon", kUnlocked, kSecure, kOpenAndName + kQuery},
     {"flags 0xFFFFFFFF", kNo, u"Winlogon", tesso::SessionInfoEx{1, -1}, kSecure,
