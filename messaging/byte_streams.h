@@ -19,6 +19,14 @@ class ByteStreamReader {
   // Bytes left to read, so that a declared count can be checked against the message before
   // anything is allocated for it. A reader that cannot tell answers SIZE_MAX.
   virtual size_t Remaining() const { return SIZE_MAX; }
+
+  // What decoding has made up past the end of this message so far (zero-filled payload bytes,
+  // null elements), which the serializer holds to one budget per message.
+  size_t made_up() const { return made_up_; }
+  void AddMadeUp(size_t count) { made_up_ += count; }
+
+ private:
+  size_t made_up_ = 0;
 };
 
 class ByteStreamWriter {
