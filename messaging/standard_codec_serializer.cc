@@ -102,6 +102,11 @@ EncodableValue ReadTypedList(ByteStreamReader* stream, size_t count) {
     ReportImplausibleCount();
     return EncodableValue(std::vector<T>());
   }
+  if constexpr (sizeof(T) == 1) {
+    if (const uint8_t* bytes = stream->ReadInPlace(count)) {
+      return EncodableValue(std::vector<T>(bytes, bytes + count));
+    }
+  }
   std::vector<T> list(count);
   if (count != 0) stream->ReadBytes(reinterpret_cast<uint8_t*>(list.data()), count * sizeof(T));
   return EncodableValue(std::move(list));
@@ -167,6 +172,9 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
       if (!PayloadFits(size, 1, stream)) {
         ReportImplausibleCount();
         return EncodableValue(std::string());
+      }
+      if (const uint8_t* bytes = stream->ReadInPlace(size)) {
+        return EncodableValue(std::string(reinterpret_cast<const char*>(bytes), size));
       }
       std::string text(size, '\0');
       if (size != 0) stream->ReadBytes(reinterpret_cast<uint8_t*>(text.data()), size);
