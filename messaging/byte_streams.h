@@ -30,9 +30,14 @@ class ByteStreamReader {
   // null elements), which the serializer holds to one budget per message.
   size_t made_up() const { return made_up_; }
   void AddMadeUp(size_t count) { made_up_ += count; }
+  // Whether a size or count was refused for want of budget; only the first refusal of a
+  // message is reported, so that a message of refused headers cannot flood the error stream.
+  bool refused() const { return refused_; }
+  void SetRefused() { refused_ = true; }
 
  private:
   size_t made_up_ = 0;
+  bool refused_ = false;
 };
 
 class ByteStreamWriter {

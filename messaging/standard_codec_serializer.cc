@@ -82,7 +82,9 @@ bool MayReadEntry(ByteStreamReader* stream, size_t entry_values) {
   return true;
 }
 
-void ReportImplausibleCount() {
+void ReportImplausibleCount(ByteStreamReader* stream) {
+  if (stream->refused()) return;
+  stream->SetRefused();
   WriteDiagnosticLine("Invalid read in StandardCodecByteStreamReader");
 }
 
@@ -99,7 +101,7 @@ template <typename T>
 EncodableValue ReadTypedList(ByteStreamReader* stream, size_t count) {
   if (sizeof(T) > 1) stream->ReadAlignment(static_cast<uint8_t>(sizeof(T)));
   if (!PayloadFits(count, sizeof(T), stream)) {
-    ReportImplausibleCount();
+    ReportImplausibleCount(stream);
     return EncodableValue(std::vector<T>());
   }
   if constexpr (sizeof(T) == 1) {
@@ -170,7 +172,7 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case kStringTag: {
       size_t size = ReadSize(stream);
       if (!PayloadFits(size, 1, stream)) {
-        ReportImplausibleCount();
+        ReportImplausibleCount(stream);
         return EncodableValue(std::string());
       }
       if (const uint8_t* bytes = stream->ReadInPlace(size)) {
@@ -198,7 +200,7 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
         return EncodableValue(EncodableList());
       }
       if (!ContainerFits(count, 1, *stream)) {
-        ReportImplausibleCount();
+        ReportImplausibleCount(stream);
         return EncodableValue(EncodableList());
       }
       EncodableList list;
@@ -216,7 +218,7 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
         return EncodableValue(EncodableMap());
       }
       if (!ContainerFits(count, 2, *stream)) {
-        ReportImplausibleCount();
+        ReportImplausibleCount(stream);
         return EncodableValue(EncodableMap());
       }
       EncodableMap map;

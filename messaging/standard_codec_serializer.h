@@ -38,9 +38,9 @@ class StandardCodecSerializer {
   // What one message may make up past its end, in all its values together: zero-filled bytes
   // of a string or typed list whose size runs past the end (all of its bytes, since such a
   // read copies nothing), and one per value of each container entry read past the end (null,
-  // one diagnostic line each). A size that would take more decodes empty with one diagnostic
-  // line, and a container stops there, so that no count, however nested or repeated, makes a
-  // small message take much memory or flood the error stream.
+  // one diagnostic line each). A size that would take more decodes empty (the first such one
+  // of a message with a diagnostic line), and a container stops there, so that no count, however
+  // nested or repeated, makes a small message take much memory or flood the error stream.
   static constexpr size_t kMaxOverrun = 4096;
 
   // The bytes decodes on the calling thread have made up so far, for checks of that bound.

@@ -37,7 +37,8 @@ TOO_DEEP = "Nesting limit of 256 exceeded in StandardCodecSerializer::ReadValueO
 # container nested deeper than MAX_DEPTH decodes empty with the TOO_DEEP line. What one message
 # makes up past its end (all the zero bytes of a string or typed list whose size runs past the
 # end, one per value of each container entry read past the end) is held to MAX_OVERRUN; a size
-# or count that would take more decodes empty with one INVALID_READ line, and a container stops
+# or count that would take more decodes empty (the first of a message with an INVALID_READ
+# line), and a container stops
 # reading entries past the end once the budget is spent.
 MAX_DEPTH = 256
 MAX_OVERRUN = 4096
@@ -158,6 +159,7 @@ class Reader:
         self.data = bytes(data)
         self.pos = 0
         self.made_up = 0  # bytes and entry values made up past the end, see MAX_OVERRUN
+        self.refused = False
         self.diagnostics = [] if diagnostics is None else diagnostics
 
     def remaining(self):
@@ -205,11 +207,17 @@ class Reader:
         (one diagnostic line) when the budget cannot cover them."""
         if nbytes > self.remaining():
             if nbytes > self.budget_left():
-                self.diagnostics.append(INVALID_READ)
+                self._refuse()
                 return None
             self.made_up += nbytes
         data = self.read_bytes(nbytes)
         return bytes(nbytes) if data is None else data
+
+    def _refuse(self):
+        """Only a message's first refused size or count is reported."""
+        if not self.refused:
+            self.refused = True
+            self.diagnostics.append(INVALID_READ)
 
     def _may_read_entry(self, values):
         if self.remaining() != 0:
@@ -256,7 +264,7 @@ class Reader:
             self.diagnostics.append(TOO_DEEP)
             return empty
         if n * values > self.remaining() + self.budget_left():
-            self.diagnostics.append(INVALID_READ)
+            self._refuse()
             return empty
         result = empty
         for _ in range(n):
