@@ -78,7 +78,14 @@ bool FakeShellPort::ShellNotifyIconW(uint32_t request, const tesso::NotifyIconRe
   Log("Shell_NotifyIconW", {request});
   windows.push_back(record.window);
   notify_calls.push_back({request, record});
-  return !(request == tesso::kNimAdd && refuse_add);
+  if (request == tesso::kNimAdd) {
+    if (refuse_add || holds_icon) return false;
+    holds_icon = true;
+    return true;
+  }
+  if (!holds_icon) return false;
+  if (request == tesso::kNimDelete) holds_icon = false;
+  return true;
 }
 
 bool FakeShellPort::IsIconic(WindowHandle window) {

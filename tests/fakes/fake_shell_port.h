@@ -45,7 +45,10 @@ class FakeShellPort : public tesso::ShellPort {
   static constexpr int32_t kSmallIconHeight = 22;
 
   // Switches.
-  bool refuse_add = false;        // NIM_ADD answers false
+  bool refuse_add = false;  // NIM_ADD answers false
+  // Whether the shell holds the icon: an add of a held icon is refused as a duplicate, and
+  // a modify, version or delete of an icon not held fails, as the real shell does.
+  bool holds_icon = false;
   bool fail_register = false;     // RegisterWindowMessageW answers 0
   bool fail_load_image = false;   // LoadImageW answers kNone
   bool fail_create_menu = false;  // CreatePopupMenu answers kNone

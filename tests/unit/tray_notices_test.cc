@@ -241,7 +241,7 @@ TEST_F(WindowChannelTest, ViewerWithoutIconKeepsTheTooltipForTheNextAdd) {
   Create();
   ClearRecords();
   Call("setViewerActive", EncodableValue(true));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0"));
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 1"));
   EXPECT_TRUE(service_->viewer_active());
   EXPECT_EQ(FieldText(service_->icon_data().tip), kViewerTip);
 
@@ -262,11 +262,12 @@ TEST_F(WindowChannelTest, RefusedIconDropsNoticesAndIsTriedAgainAtEveryAdd) {
 
   ClearRecords();
   EXPECT_TRUE(Call("showNotice", TextMap({{"title", "t"}, {"body", "b"}})).IsSuccessNull());
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0"));
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 1"));
 
   ClearRecords();
   EXPECT_TRUE(Offer(tesso::kWmClose));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "ShowWindow 0"));
+  EXPECT_THAT(shell_.calls,
+              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 1", "ShowWindow 0"));
   EXPECT_FALSE(service_->hide_notice_shown());
 
   // Removing an icon that is not there asks nothing.

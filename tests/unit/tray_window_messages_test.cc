@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "messaging/encodable_value.h"
 #include "tests/unit/window_channel_fixture.h"
@@ -37,41 +38,81 @@ TEST_F(WindowChannelTest, WakeMessageShowsTheWindowAndIsConsumed) {
   EXPECT_FALSE(IsHidden());
 }
 
-TEST_F(WindowChannelTest, TaskbarCreatedReAddsTheIconWithTheCurrentTooltipAndIsPassedOn) {
-  Create();
-  Call("setViewerActive", EncodableValue(true));
-  ClearRecords();
-  EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4"));
-  EXPECT_EQ(FieldText(shell_.NotifyCalls(tesso::kNimAdd).at(0).record.tip),
-            u"Tesso \u00B7 \u6B63\u5728\u88AB\u8FDC\u7A0B\u67E5\u770B");
-  EXPECT_TRUE(service_->icon_added());
+// "TaskbarCreated" comes from a restarted taskbar (the icon is gone) or from any process
+// (the icon is still there, and its add is refused as a duplicate). Either way the message is
+// passed on and afterwards the service's icon_added says whether the shell holds the icon.
+TEST_F(WindowChannelTest, TaskbarCreatedLeavesTheIconHeldExactlyWhenTheServiceSaysSo) {
+  struct Row {
+    const char* name;
+    bool close_to_tray;
+    bool viewer;
+    bool taskbar_restarted;
+    bool refuse_add;
+    std::vector<std::string> calls;
+    bool held;
+  };
+  const Row rows[] = {
+      {"restarted", true, false, true, false, {"Shell_NotifyIconW 0", "Shell_NotifyIconW 4"}, true},
+      {"stray",
+       true,
+       false,
+       false,
+       false,
+       {"Shell_NotifyIconW 0", "Shell_NotifyIconW 1", "Shell_NotifyIconW 4"},
+       true},
+      {"viewer only",
+       false,
+       true,
+       true,
+       false,
+       {"Shell_NotifyIconW 0", "Shell_NotifyIconW 4"},
+       true},
+      {"stray, viewer only",
+       false,
+       true,
+       false,
+       false,
+       {"Shell_NotifyIconW 0", "Shell_NotifyIconW 1", "Shell_NotifyIconW 4"},
+       true},
+      {"no icon wanted", false, false, true, false, {}, false},
+      {"add refused",
+       true,
+       false,
+       true,
+       true,
+       {"Shell_NotifyIconW 0", "Shell_NotifyIconW 1"},
+       false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    shell_ = FakeShellPort();
+    Create();
+    Call("setCloseToTray", EncodableValue(row.close_to_tray));
+    if (row.viewer) Call("setViewerActive", EncodableValue(true));
+    if (row.taskbar_restarted) shell_.holds_icon = false;
+    shell_.refuse_add = row.refuse_add;
+    ClearRecords();
+    EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
+    EXPECT_EQ(shell_.calls, row.calls);
+    EXPECT_EQ(service_->icon_added(), row.held);
+    EXPECT_EQ(shell_.holds_icon, row.held);
+    if (!row.calls.empty()) {
+      // The record re-added or refreshed carries the current tooltip.
+      EXPECT_EQ(FieldText(shell_.notify_calls.back().record.tip),
+                row.viewer ? u"Tesso \u00B7 \u6B63\u5728\u88AB\u8FDC\u7A0B\u67E5\u770B" : u"Tesso");
+    }
+    Destroy();
+  }
 }
 
-TEST_F(WindowChannelTest, TaskbarCreatedReAddsForAViewerWhileCloseToTrayIsOff) {
+TEST_F(WindowChannelTest, AfterAStrayTaskbarCreatedTheIconIsStillRemovedAndNoticesShown) {
   Create();
+  Offer(TaskbarCreatedMessage());
+  ClearRecords();
+  Call("showNotice", TextMap({{"title", "T"}, {"body", "B"}}));
   Call("setCloseToTray", EncodableValue(false));
-  Call("setViewerActive", EncodableValue(true));
-  ClearRecords();
-  EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4"));
-}
-
-TEST_F(WindowChannelTest, TaskbarCreatedWithoutCloseToTrayOrViewerLeavesTheIconAbsent) {
-  Create();
-  Call("setCloseToTray", EncodableValue(false));
-  ClearRecords();
-  EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
-  EXPECT_TRUE(shell_.calls.empty());
-  EXPECT_FALSE(service_->icon_added());
-}
-
-TEST_F(WindowChannelTest, TaskbarCreatedForgetsTheOldIconEvenWhenTheAddIsRefused) {
-  Create();
-  shell_.refuse_add = true;
-  ClearRecords();
-  EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0"));
+  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 1", "Shell_NotifyIconW 2"));
+  EXPECT_FALSE(shell_.holds_icon);
   EXPECT_FALSE(service_->icon_added());
 }
 
@@ -119,7 +160,8 @@ TEST_F(WindowChannelTest, HideWithoutTheIconLeavesTheNoticeForALaterHide) {
   Create();
   ClearRecords();
   EXPECT_TRUE(Offer(tesso::kWmClose));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "ShowWindow 0"));
+  EXPECT_THAT(shell_.calls,
+              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 1", "ShowWindow 0"));
   EXPECT_TRUE(IsHidden());
   EXPECT_FALSE(service_->hide_notice_shown());
 
