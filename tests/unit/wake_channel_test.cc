@@ -324,6 +324,24 @@ TEST_F(WakeChannelTest, AStrayOrRepeatedResultMessageDoesNothing) {
   EXPECT_EQ(poster_->Posted().size(), 1u);
 }
 
+TEST_F(WakeChannelTest, AResultMessageBeforeTheOutcomeIsStoredNeitherAnswersNorWaits) {
+  Create();
+  ip_helper_->Hold();
+  const int id = Call("listAdapters");
+  ip_helper_->WaitUntilHeld();
+  // Posted by another process while the query runs: waiting for the worker here would never
+  // return, as the query is held until the release below.
+  service_->DeliverAdapterResult();
+  EXPECT_EQ(ReplyTo(id).answers, 0);
+  EXPECT_EQ(ReplyTo(Call("listAdapters")).code, "adapter_busy");
+  ip_helper_->Release();
+  DeliverWhenPosted();
+  EXPECT_EQ(ReplyTo(id).value, InventoryWithElapsed(kOneAdapter, 0));
+  // The worker's own message, handled after a stray one already answered, does nothing.
+  service_->DeliverAdapterResult();
+  EXPECT_EQ(ReplyTo(id).answers, 1);
+}
+
 // --- A worker that cannot start ---
 
 TEST_F(WakeChannelTest, AWorkerThatCannotStartFailsTheCallAtOnceAndLeavesTheServiceIdle) {
