@@ -3,9 +3,11 @@ close, showing again, the tray icon's presence, the two calls to the user interf
 arguments of every wrong type. One host serves the module; every test leaves it shown, with
 close-to-tray on, no viewer and the icon in the tray."""
 
+import os
+
 import pytest
 
-from conftest import TIMEOUT
+from conftest import BIN_DIR, TIMEOUT
 from peer import codec
 from peer.codec import Float64, Int64, Map
 from tesso_host import (NIN_SELECT, TRAY_CALLBACK, WINDOW, WM_CLOSE, WM_COMMAND,
@@ -100,6 +102,19 @@ class TestHideAndShow:
         assert_success_null(call_window(host, "setViewerActive", False))
         x.wait_tray(present=False)
         assert_success_null(call_window(host, "setViewerActive", True))
+        x.wait_tray(present=True)
+
+
+    def test_icon_still_removed_after_a_stray_taskbar_created(self, host):
+        # Any process may broadcast "TaskbarCreated" while the icon is in the tray; Wine's
+        # tray then refuses the add as a duplicate.
+        x = x_of(host)
+        host.wine.run([os.path.join(BIN_DIR, "broadcast_message.exe"), "TaskbarCreated"])
+        settle(host)
+        assert x.tray_viewable()
+        assert_success_null(call_window(host, "setCloseToTray", False))
+        x.wait_tray(present=False)
+        assert_success_null(call_window(host, "setCloseToTray", True))
         x.wait_tray(present=True)
 
 

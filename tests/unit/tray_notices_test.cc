@@ -177,15 +177,6 @@ TEST_F(WindowChannelTest, NoticeTextsAreConvertedLeniently) {
   EXPECT_EQ(FieldText(modifies[0].record.info), u"\uFFFD");
 }
 
-TEST_F(WindowChannelTest, NoticeAddsAMissingIconFirst) {
-  Create();
-  Call("setCloseToTray", EncodableValue(false));
-  ClearRecords();
-  Call("showNotice", TextMap({{"title", "t"}}));
-  EXPECT_THAT(shell_.calls,
-              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4", "Shell_NotifyIconW 1"));
-}
-
 // --- The viewer indication ---
 
 TEST_F(WindowChannelTest, ViewerNoticeAtEveryChangeToActive) {
@@ -219,70 +210,37 @@ TEST_F(WindowChannelTest, ViewerNoticeAtEveryChangeToActive) {
   }
 }
 
-TEST_F(WindowChannelTest, ViewerBringsTheIconWhileCloseToTrayIsOffAndTakesItAway) {
+TEST_F(WindowChannelTest, HideNoticeIsAModifyOfACopyWithItsTexts) {
   Create();
-  Call("setCloseToTray", EncodableValue(false));
   ClearRecords();
-  Call("setViewerActive", EncodableValue(true));
-  EXPECT_THAT(shell_.calls,
-              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4", "Shell_NotifyIconW 1"));
-  EXPECT_EQ(FieldText(shell_.notify_calls.at(0).record.tip), kViewerTip);
-  EXPECT_EQ(FieldText(shell_.notify_calls.at(2).record.info_title), kViewerTitle);
-
-  ClearRecords();
-  Call("setViewerActive", EncodableValue(false));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 2"));
-  EXPECT_FALSE(service_->icon_added());
-  EXPECT_EQ(FieldText(service_->icon_data().tip), u"Tesso");
+  Offer(tesso::kWmClose);
+  const tesso::NotifyIconRecord& notice = shell_.notify_calls.at(0).record;
+  EXPECT_EQ(notice.flags, 0x10u);
+  EXPECT_EQ(notice.info_flags, 0x14u);
+  EXPECT_EQ(notice.id, 1u);
+  EXPECT_EQ(FieldText(notice.info_title), FromUtf8("Tesso仍在后台运行"));
+  EXPECT_EQ(FieldText(notice.info), FromUtf8("电脑会保持在线。点这里的图标打开，右键可以退出。"));
+  // The record itself never carries balloon text.
+  EXPECT_EQ(FieldText(service_->icon_data().info), u"");
+  EXPECT_EQ(service_->icon_data().flags, 0x87u);
 }
 
-TEST_F(WindowChannelTest, ViewerWithoutIconKeepsTheTooltipForTheNextAdd) {
-  shell_.refuse_add = true;
+TEST_F(WindowChannelTest, IconIsReAddedWithTheTooltipOfTheMoment) {
   Create();
-  ClearRecords();
   Call("setViewerActive", EncodableValue(true));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 1"));
-  EXPECT_TRUE(service_->viewer_active());
-  EXPECT_EQ(FieldText(service_->icon_data().tip), kViewerTip);
-
-  shell_.refuse_add = false;
+  shell_.holds_icon = false;  // the taskbar restarted
   ClearRecords();
   Offer(TaskbarCreatedMessage());
   EXPECT_EQ(FieldText(shell_.NotifyCalls(tesso::kNimAdd).at(0).record.tip), kViewerTip);
-}
-
-// --- A refused icon ---
-
-TEST_F(WindowChannelTest, RefusedIconDropsNoticesAndIsTriedAgainAtEveryAdd) {
-  shell_.refuse_add = true;
-  Create();
-  EXPECT_THAT(shell_.NotifyCalls(tesso::kNimAdd).size(), 1u);
-  EXPECT_TRUE(shell_.NotifyCalls(tesso::kNimSetVersion).empty());
-  EXPECT_FALSE(service_->icon_added());
-
-  ClearRecords();
-  EXPECT_TRUE(Call("showNotice", TextMap({{"title", "t"}, {"body", "b"}})).IsSuccessNull());
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 1"));
-
-  ClearRecords();
-  EXPECT_TRUE(Offer(tesso::kWmClose));
-  EXPECT_THAT(shell_.calls,
-              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 1", "ShowWindow 0"));
-  EXPECT_FALSE(service_->hide_notice_shown());
-
-  // Removing an icon that is not there asks nothing.
-  ClearRecords();
-  Call("setCloseToTray", EncodableValue(false));
-  EXPECT_EQ(shell_.NotifyCalls(tesso::kNimDelete).size(), 0u);
-  Call("setCloseToTray", EncodableValue(true));
-  EXPECT_EQ(shell_.NotifyCalls(tesso::kNimAdd).size(), 1u);
-
-  // Explorer comes back: the icon is added.
-  shell_.refuse_add = false;
-  ClearRecords();
-  EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4"));
-  EXPECT_TRUE(service_->icon_added());
+  // The version request is a copy that differs only in its version.
+  const tesso::NotifyIconRecord& versioned = shell_.NotifyCalls(tesso::kNimSetVersion).at(0).record;
+  EXPECT_EQ(versioned.version, 4u);
+  EXPECT_EQ(versioned.flags, 0x87u);
+  EXPECT_EQ(versioned.id, 1u);
+  EXPECT_EQ(versioned.callback_message, 0x8058u);
+  EXPECT_EQ(versioned.icon, FakeShellPort::kIcon);
+  EXPECT_EQ(FieldText(versioned.info_title), u"");
+  EXPECT_EQ(service_->icon_data().version, 0u);
 }
 
 }  // namespace
