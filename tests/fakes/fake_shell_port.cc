@@ -46,7 +46,6 @@ bool FakeShellPort::ChangeWindowMessageFilterEx(WindowHandle window, uint32_t me
                                                 uint32_t action) {
   Log("ChangeWindowMessageFilterEx", {message, action});
   windows.push_back(window);
-  filtered_messages.push_back(message);
   return true;
 }
 
@@ -70,8 +69,7 @@ IconHandle FakeShellPort::LoadImageW(ModuleHandle module, uint32_t resource_id, 
 }
 
 void FakeShellPort::DestroyIcon(IconHandle icon) {
-  Log("DestroyIcon");
-  destroyed_icons.push_back(icon);
+  Log("DestroyIcon", {static_cast<int64_t>(icon)});
 }
 
 bool FakeShellPort::ShellNotifyIconW(uint32_t request, const tesso::NotifyIconRecord& record) {
@@ -139,7 +137,6 @@ bool FakeShellPort::SetMenuDefaultItem(MenuHandle menu, uint32_t item, bool by_p
 
 bool FakeShellPort::GetCursorPos(tesso::ScreenPoint* point) {
   Log("GetCursorPos");
-  if (fail_cursor) return false;
   *point = cursor;
   return true;
 }

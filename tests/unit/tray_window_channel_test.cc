@@ -227,14 +227,14 @@ TEST_F(WindowChannelScenarioTest, EveryStepMakesExactlyItsShellCalls) {
        false,
        {},
        {"destroy"},
-       {"SetMessageHandler com.vel.halvo/window clear", kDelete, "DestroyIcon"},
+       {"SetMessageHandler com.vel.halvo/window clear", kDelete, "DestroyIcon 448"},
        "",
        -1},
       {"destroy without icon",
        false,
        {"tray off"},
        {"destroy"},
-       {"SetMessageHandler com.vel.halvo/window clear", "DestroyIcon"},
+       {"SetMessageHandler com.vel.halvo/window clear", "DestroyIcon 448"},
        "",
        -1},
   };
@@ -302,7 +302,7 @@ TEST_F(WindowChannelTest, EndingSessionSurvivesTheServiceBeingDestroyedByDestroy
   EXPECT_EQ(result, 0);
   EXPECT_THAT(shell_.calls,
               ElementsAre("Shell_NotifyIconW 2", "DestroyWindow",
-                          "SetMessageHandler com.vel.halvo/window clear", "DestroyIcon"));
+                          "SetMessageHandler com.vel.halvo/window clear", "DestroyIcon 448"));
 }
 
 // Everything that is not a bool. Null stands for a missing argument too: the codec sends a
