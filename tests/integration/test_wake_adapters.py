@@ -97,22 +97,6 @@ def test_two_calls_in_a_row_give_one_inventory_and_one_busy_reply(tesso_in_names
     assert len(inventory.value["adapters"]) == len(EXPECTED)
 
 
-def test_arguments_are_ignored(tesso_in_namespace):
-    value = list_adapters_with(tesso_in_namespace, {"force": True})
-    assert len(value["adapters"]) == len(EXPECTED)
-
-
-def list_adapters_with(session, arguments):
-    reply = session.call(WAKE, "listAdapters", arguments, timeout=TIMEOUT)
-    assert reply.kind == "success", reply
-    return reply.value
-
-
-@pytest.mark.parametrize("method", ["ListAdapters", "getAdapters", "listAdapters2"])
-def test_other_methods_are_not_implemented(tesso_in_namespace, method):
-    assert tesso_in_namespace.call(WAKE, method, timeout=TIMEOUT).kind == "not_implemented"
-
-
 def test_a_stray_completion_message_does_not_hold_the_ui_thread(tesso_in_namespace):
     # 0x8057 from another process while a query runs: the window service answers first, and
     # the query later from its own worker's message.
