@@ -52,6 +52,7 @@ TEST(LenientUtf8Test, EachMaximalIllFormedSubsequenceIsOneReplacement) {
        "AA",
        u"\uFFFDAA"},
       {"\xE1\x80\x80\x80", u"\u1000\uFFFD"},
+      {"\xE1\x80\xC0", u"\uFFFD\uFFFD"},
       // A second byte outside the lead's range (overlong, surrogate, above U+10FFFF): the lead
       // alone, then the continuations one each.
       {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
