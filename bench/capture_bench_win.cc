@@ -25,6 +25,17 @@ int g_height = 0;
 int g_shade = 0;
 std::vector<uint32_t> g_picture;
 
+// 32-bit pixels of the screen's size, rows top down.
+BITMAPINFO ScreenSizedBitmap() {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = g_width;
+  info.bmiHeader.biHeight = -g_height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  return info;
+}
+
 LRESULT CALLBACK PictureWindowProc(HWND window, UINT message, WPARAM wparam,
                                    LPARAM lparam) noexcept {
   if (message != WM_PAINT) return ::DefWindowProcW(window, message, wparam, lparam);
@@ -36,12 +47,7 @@ LRESULT CALLBACK PictureWindowProc(HWND window, UINT message, WPARAM wparam,
   }
   PAINTSTRUCT paint;
   const HDC dc = ::BeginPaint(window, &paint);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = g_width;
-  info.bmiHeader.biHeight = -g_height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = ScreenSizedBitmap();
   ::SetDIBitsToDevice(dc, 0, 0, g_width, g_height, 0, 0, 0, g_height, g_picture.data(), &info,
                       DIB_RGB_COLORS);
   ::EndPaint(window, &paint);
@@ -79,12 +85,7 @@ size_t BareJpeg(IWICImagingFactory* factory, const uint8_t* pixels);
 size_t BareCapture(IWICImagingFactory* factory) {
   const HDC screen = ::GetDC(nullptr);
   const HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = g_width;
-  info.bmiHeader.biHeight = -g_height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = ScreenSizedBitmap();
   void* bits = nullptr;
   const HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   const HGDIOBJ previous = ::SelectObject(memory, bitmap);
