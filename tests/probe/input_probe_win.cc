@@ -12,6 +12,7 @@
 //   animate on|off repaint the pad with moving stripes every 15 ms (a screen that always
 //                  changes, for the capture benchmark)
 //   focus          bring the window to the front and focus the edit control
+//   blur           focus the pad instead, so that no caret blinks on the screen
 //   quit           report the text, then end (as does the end of standard input)
 // Every command is answered by one line ("event": the command's name) once it has run.
 #include <windows.h>
@@ -238,6 +239,8 @@ void RunCommand(const std::string& line) {
   } else if (name == "focus") {
     SetForegroundWindow(g_probe.window);
     SetFocus(g_probe.edit);
+  } else if (name == "blur") {
+    SetFocus(g_probe.pad);
   } else {
     WriteLine("{\"event\":\"unknown\",\"line\":" + JsonString(line) + "}");
     return;
