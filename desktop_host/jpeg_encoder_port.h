@@ -12,6 +12,8 @@
 #include <string>
 #include <tuple>
 
+#include "desktop_host/hresults.h"
+
 namespace tesso {
 
 // A GUID as Windows lays it out.
