@@ -1,5 +1,6 @@
 """The newcomer's tour (scripts/run): tesso.exe under Wine on a virtual display, driven by the
-peer console as its user interface would, with a log and screenshots in a run folder.
+peer console as its user interface would, with a log and screenshots in a run folder. The
+desktop host's viewer session is in demo_desktop.py.
 
     python3 -m peer.demo BIN_DIR RUN_DIR
 """
