@@ -235,6 +235,9 @@ void RunCommand(const std::string& line) {
       SetTimer(g_probe.window, kAnimationTimer, 15, nullptr);
     } else {
       KillTimer(g_probe.window, kAnimationTimer);
+      InvalidateRect(g_probe.pad, nullptr, FALSE);  // back to the plain colour
+      UpdateWindow(g_probe.pad);
+      GdiFlush();
     }
   } else if (name == "focus") {
     SetForegroundWindow(g_probe.window);
