@@ -23,11 +23,15 @@ def desk():
     d.close()
 
 
-def pointer(desk):
+def xdotool(desk, *args):
     env = dict(os.environ, DISPLAY=desk.session.wine.display)
-    out = subprocess.run(["xdotool", "getmouselocation"], env=env, capture_output=True,
-                         text=True, timeout=TIMEOUT, check=True).stdout
-    fields = dict(part.split(":") for part in out.split() if ":" in part)
+    return subprocess.run(["xdotool"] + list(args), env=env, capture_output=True, text=True,
+                          timeout=TIMEOUT, check=True).stdout
+
+
+def pointer(desk):
+    fields = dict(part.split(":") for part in xdotool(desk, "getmouselocation").split()
+                  if ":" in part)
     return int(fields["x"]), int(fields["y"])
 
 
@@ -38,6 +42,8 @@ def mouse_reports(desk, since):
 
 
 def test_click_at_the_middle_moves_the_pointer_to_the_centre_of_the_display(desk):
+    xdotool(desk, "mousemove", "123", "77")  # Xvfb starts with the pointer in the centre
+    assert pointer(desk) == (123, 77)
     since = desk.probe.position()
     assert_success(desk.host.click(0.5, 0.5), True)
     desk.probe.wait("lbuttonup", since=since)
@@ -126,7 +132,8 @@ def key_reports(desk, since):
                                         since=since)]
 
 
-# Windows reports the left-hand modifier keys under their generic codes (17, 16, 18).
+# Windows reports the left-hand control, shift and alt keys under their generic codes (17, 16,
+# 18); while alt is held without control a key is a "system" key.
 KEYS = [
     (65, ["control", "shift"], [
         ("keydown", 17, True, False, False), ("keydown", 16, True, True, False),
@@ -135,7 +142,9 @@ KEYS = [
     (46, ["alt", "control"], [
         ("syskeydown", 18, False, False, True), ("keydown", 17, True, False, True),
         ("keydown", 46, True, False, True), ("keyup", 46, True, False, True),
-        ("keyup", 17, False, False, True), ("syskeyup", 18, False, False, False)]),
+        ("syskeyup", 17, False, False, True), ("keyup", 18, False, False, False)]),
+    (37, ["win"], [("keydown", 91, False, False, False), ("keydown", 37, False, False, False),
+                   ("keyup", 37, False, False, False), ("keyup", 91, False, False, False)]),
     (37, [], [("keydown", 37, False, False, False), ("keyup", 37, False, False, False)]),
 ]
 
