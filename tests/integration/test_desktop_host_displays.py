@@ -38,11 +38,15 @@ def expected_list(selected):
             for index, name, _, width, height in DISPLAYS]
 
 
-def pointer(desk):
+def xdotool(desk, *args):
     env = dict(os.environ, DISPLAY=desk.session.wine.display)
-    out = subprocess.run(["xdotool", "getmouselocation"], env=env, capture_output=True,
-                         text=True, timeout=TIMEOUT, check=True).stdout
-    fields = dict(part.split(":") for part in out.split() if ":" in part)
+    return subprocess.run(["xdotool"] + list(args), env=env, capture_output=True, text=True,
+                          timeout=TIMEOUT, check=True).stdout
+
+
+def pointer(desk):
+    fields = dict(part.split(":") for part in xdotool(desk, "getmouselocation").split()
+                  if ":" in part)
     return int(fields["x"]), int(fields["y"])
 
 
@@ -68,5 +72,6 @@ def test_the_selected_display_is_listed_captured_and_clicked(desk, index, used):
     with Image.open(io.BytesIO(frame.data)) as image:
         assert image.size == (frame.width, frame.height) == (width, height)
 
+    xdotool(desk, "mousemove", "123", "77")
     assert_success(desk.host.click(0.5, 0.5), True)
     assert pointer(desk) == (left + width // 2, height // 2)
