@@ -9,6 +9,7 @@ is part of the program.
 """
 
 import os
+import subprocess
 
 import pytest
 
@@ -70,6 +71,18 @@ def start_desktop(screens=(SCREEN,), probe_rect=FULL_SCREEN, fill="2060c0", **wi
 def fraction(value, size):
     """The fraction of a display that addresses pixel value (its middle, against rounding)."""
     return (value + 0.5) / size
+
+
+def xdotool(desk, *args):
+    env = dict(os.environ, DISPLAY=desk.session.wine.display)
+    return subprocess.run(["xdotool"] + list(args), env=env, capture_output=True, text=True,
+                          timeout=TIMEOUT, check=True).stdout
+
+
+def pointer(desk):
+    fields = dict(part.split(":") for part in xdotool(desk, "getmouselocation").split()
+                  if ":" in part)
+    return int(fields["x"]), int(fields["y"])
 
 
 def assert_success(reply, value):

@@ -4,14 +4,11 @@ side (a nested Xephyr with Xinerama: 1920 x 1080 primary at (0, 0), then 2560 x 
 """
 
 import io
-import os
-import subprocess
 
 import pytest
 from PIL import Image
 
-from conftest import TIMEOUT
-from desktop_session import assert_success, start_desktop
+from desktop_session import assert_success, pointer, start_desktop, xdotool
 from peer.desktop import Frame
 
 SCREENS = ("1920x1080", "2560x1440", "1280x1024")
@@ -36,18 +33,6 @@ def expected_list(selected):
     return [{"index": index, "name": name, "width": width, "height": height,
              "isMain": index == 0, "selected": index == selected}
             for index, name, _, width, height in DISPLAYS]
-
-
-def xdotool(desk, *args):
-    env = dict(os.environ, DISPLAY=desk.session.wine.display)
-    return subprocess.run(["xdotool"] + list(args), env=env, capture_output=True, text=True,
-                          timeout=TIMEOUT, check=True).stdout
-
-
-def pointer(desk):
-    fields = dict(part.split(":") for part in xdotool(desk, "getmouselocation").split()
-                  if ":" in part)
-    return int(fields["x"]), int(fields["y"])
 
 
 def test_three_monitors_are_listed_in_catalogue_order_with_their_names(desk):

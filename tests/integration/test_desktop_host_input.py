@@ -6,13 +6,11 @@ One tesso.exe and one probe for the module. The probe covers the 1920 x 1080 scr
 (upper two thirds) takes the mouse, its edit control (lower third) has the focus.
 """
 
-import os
-import subprocess
-
 import pytest
 
 from conftest import TIMEOUT
-from desktop_session import HEIGHT, WIDTH, assert_success, fraction, start_desktop
+from desktop_session import (HEIGHT, WIDTH, assert_success, fraction, pointer, start_desktop,
+                             xdotool)
 from tesso_host import wait_until
 
 
@@ -21,18 +19,6 @@ def desk():
     d = start_desktop()
     yield d
     d.close()
-
-
-def xdotool(desk, *args):
-    env = dict(os.environ, DISPLAY=desk.session.wine.display)
-    return subprocess.run(["xdotool"] + list(args), env=env, capture_output=True, text=True,
-                          timeout=TIMEOUT, check=True).stdout
-
-
-def pointer(desk):
-    fields = dict(part.split(":") for part in xdotool(desk, "getmouselocation").split()
-                  if ":" in part)
-    return int(fields["x"]), int(fields["y"])
 
 
 def mouse_reports(desk, since):
