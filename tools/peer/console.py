@@ -7,6 +7,7 @@ import threading
 
 from . import codec, describe
 from .output import human, save_byte_lists, to_json
+from .screens import parse as parse_screens
 from .session import DEFAULT_TIMEOUT, DEFER, HostSession
 
 COMMANDS_HELP = """\
@@ -369,6 +370,8 @@ def build_parser():
     run.add_argument("--prefix", help="use this Wine prefix instead of a fresh clone")
     run.add_argument("--screen", action="append", metavar="WxHxD",
                      help="Xvfb screen (repeatable; default 1280x1024x24)")
+    run.add_argument("--screens", metavar="WxH,WxH,...",
+                     help="several monitors side by side, the first one primary")
     run.add_argument("--dpi", type=int, help="Wine's LogPixels (96 = 100 %%)")
     run.add_argument("--env", action="append", default=[], metavar="KEY=VALUE",
                      help="add to the host's environment (repeatable)")
@@ -410,6 +413,8 @@ def _command_lines(args, interactive):
 def run_console(args):
     interactive = not args.script and sys.stdin.isatty()
     screens = tuple(args.screen) if args.screen else ("1280x1024x24",)
+    if args.screens:
+        screens = parse_screens(args.screens)
     console = Console(as_json=args.json, save_dir=args.save_bytes, timeout=args.timeout)
     session = HostSession.start(args.exe, args.args, env=_environment(args.env),
                                 display=args.display, prefix=args.prefix, screens=screens,

@@ -128,7 +128,9 @@ class WineEnvironment:
 
     prefix / display: use these instead of creating our own (then they are not cleaned up).
     runs_dir: where cloned prefixes go (default $TESSO_WINE_RUNS, else <wine root>/runs; keep it
-    on the template's file system so hard links work). registry: (key, value name, type, data)
+    on the template's file system so hard links work). screens: one Xvfb screen, or several
+    monitors side by side (screens.py; a prefix given then must not be in use yet).
+    registry: (key, value name, type, data)
     tuples applied with `wine reg add` before the program starts; dpi=144 adds Wine's LogPixels.
     wrapper: a command prefix for the X server and every Wine command (see the module's notes).
     """
@@ -158,6 +160,12 @@ class WineEnvironment:
                 self._run_dir = tempfile.mkdtemp(prefix="run.", dir=self.runs_dir)
                 self.prefix = os.path.join(self._run_dir, "prefix")
                 clone_prefix(template, self.prefix)
+            if self.display is None and len(self.screens) > 1:
+                # Several screens are monitors side by side (see screens.py).
+                from .screens import NestedXinerama, use_xinerama
+                use_xinerama(self.prefix)
+                self.xvfb = NestedXinerama(self.screens, wrapper=self.wrapper)
+                self.display = self.xvfb.display
             if self.display is None:
                 self.xvfb = Xvfb(self.screens, self.xvfb_args, wrapper=self.wrapper)
                 self.display = self.xvfb.display
