@@ -74,8 +74,6 @@ CaptureStatus CaptureFrame(ScreenCapture& capture, int32_t display_index, int32_
     const float q = ClampQuality(quality);
     if (!capture.encoded_valid_ || changed || max_dimension != capture.encoded_max_dimension_ ||
         q != capture.encoded_quality_) {
-      // Invalid from here until a JPEG of this picture and these settings exists.
-      capture.encoded_valid_ = false;
       JpegEncoderPort& jpeg = *ports.jpeg;
       if (!jpeg.Holds(WicObject::Factory) &&
           jpeg.CoCreateInstance(kClsidWicImagingFactory, kClsctxInprocServer,
@@ -85,6 +83,8 @@ CaptureStatus CaptureFrame(ScreenCapture& capture, int32_t display_index, int32_
       int32_t out_width = 0;
       int32_t out_height = 0;
       OutputSize(raw.width, raw.height, max_dimension, &out_width, &out_height);
+      // Invalid from here until a JPEG of this picture and these settings exists.
+      capture.encoded_valid_ = false;
       ScreenCapture::Frame& encoded = capture.encoded_frame_;
       if (!EncodeJpeg(jpeg, raw.pixels, raw.width, raw.height, out_width, out_height, q,
                       &encoded.bytes)) {

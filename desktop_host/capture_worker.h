@@ -91,7 +91,12 @@ class CaptureWorker {
       batch.swap(completions_);
     }
     for (Completion& completion : batch) {
-      if (completion) completion();
+      if (!completion) continue;
+      try {
+        completion();
+      } catch (...) {
+        // Its reply is lost (no memory to encode it); the completions after it still run.
+      }
     }
   }
 

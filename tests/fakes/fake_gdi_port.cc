@@ -89,6 +89,7 @@ bool FakeGdiPort::BitBlt(DcHandle destination, int32_t x, int32_t y, int32_t wid
                 static_cast<int>(destination), x, y, width, height, static_cast<int>(source),
                 source_x, source_y, rop);
   calls.push_back(call);
+  if (on_bitblt) on_bitblt();
   if (bitblt_fails) return false;
   auto bitmap = bitmaps_.find(selected_[static_cast<uintptr_t>(destination)]);
   if (bitmap == bitmaps_.end()) return false;

@@ -5,6 +5,7 @@
 #define TESSO_TESTS_FAKES_FAKE_GDI_PORT_H_
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@ class FakeGdiPort : public tesso::GdiPort {
   bool dib_fails = false;
   bool dib_null_bits = false;
   bool bitblt_fails = false;
+  std::function<void()> on_bitblt;  // runs inside each BitBlt, e.g. to switch desktops
 
   // Records: handles are numbered 1, 2, ... in the order given out.
   std::vector<std::string> calls;
