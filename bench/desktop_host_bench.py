@@ -55,8 +55,10 @@ class Bench:
                        for e in self.session.events):
                 raise SystemExit("tesso.exe does not serve %s" % CHANNEL)
             self.host = DesktopHost(self.session, TIMEOUT)
+            # Not the whole screen, which Wine would take for a full-screen window that holds
+            # the X pointer (see tests/integration/desktop_session.py).
             self.probe = Probe.start(self.session.wine, os.path.join(bin_dir, PROBE_EXE),
-                                     rect=(0, 0, 1920, 1080))
+                                     rect=(0, 0, 1920, 1040))
             self.probe.command("blur")
         except BaseException:
             self.close()

@@ -1,8 +1,10 @@
 """tesso.exe with its desktop host, and tesso_input_probe.exe in the same Wine session.
 
-The probe is a borderless topmost window; by default it covers the whole 1920 x 1080 screen,
-so that every frame shows known content (its pad in one colour over the upper two thirds, its
-edit control below) and every click at a fraction of the display lands in it.
+The probe is a borderless topmost window: its pad in one colour over the upper two thirds, its
+edit control below. For input it covers the screen but for a strip at the bottom (INPUT_RECT):
+Wine takes a window that covers a whole monitor for a full-screen one, confines the X pointer
+to it, and then refuses to move the X pointer for any other program. For frames of known
+content it covers the whole screen (FULL_SCREEN).
 
 A tesso.exe without the desktop host channel fails these tests (never skips them): the channel
 is part of the program.
@@ -23,6 +25,7 @@ PROBE = os.path.join(BIN_DIR, PROBE_EXE)
 WIDTH, HEIGHT = 1920, 1080
 SCREEN = "%dx%dx24" % (WIDTH, HEIGHT)
 FULL_SCREEN = (0, 0, WIDTH, HEIGHT)
+INPUT_RECT = (0, 0, WIDTH, HEIGHT - 40)
 PAD_COLOUR = (0x20, 0x60, 0xC0)
 
 
@@ -50,7 +53,7 @@ class DesktopSession:
             self.session.close()
 
 
-def start_desktop(screens=(SCREEN,), probe_rect=FULL_SCREEN, fill="2060c0", **wine_options):
+def start_desktop(screens=(SCREEN,), probe_rect=INPUT_RECT, fill="2060c0", **wine_options):
     for path in (TESSO, PROBE):
         assert os.path.isfile(path), "%s is not built (cmake --build --preset win)" % path
     session = start_session(TESSO, [], screens=screens, runs_dir=RUNS_DIR, **wine_options)

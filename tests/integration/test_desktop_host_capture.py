@@ -14,7 +14,7 @@ import pytest
 from PIL import Image
 
 from conftest import TIMEOUT
-from desktop_session import PAD_COLOUR, WIDTH, assert_success, start_desktop
+from desktop_session import FULL_SCREEN, PAD_COLOUR, WIDTH, assert_success, start_desktop
 from peer.desktop import Frame
 from peer.values import Int64
 
@@ -23,7 +23,7 @@ RED = (0xFF, 0x00, 0x00)
 
 @pytest.fixture(scope="module")
 def desk():
-    d = start_desktop()
+    d = start_desktop(probe_rect=FULL_SCREEN)
     d.probe.command("blur")
     yield d
     d.close()

@@ -2,8 +2,9 @@
 window under Wine: the probe (tests/probe) reports the messages it received, the X server
 where the pointer went.
 
-One tesso.exe and one probe for the module. The probe covers the 1920 x 1080 screen: its pad
-(upper two thirds) takes the mouse, its edit control (lower third) has the focus.
+One tesso.exe and one probe for the module. The probe covers the 1920 x 1080 screen but for a
+strip at the bottom: its pad (the upper 693 rows) takes the mouse, its edit control below has
+the focus.
 """
 
 import pytest
