@@ -1,14 +1,17 @@
-// tesso_capture_loop.exe: the bare platform loop that one frame of the primary display costs,
-// without any of our code, as the yardstick for the desktop host's "captureScreen" round trip
+// tesso_platform_loop.exe: the bare platform calls that one frame of the primary display or one
+// click costs, without any of our code, as the yardsticks for the desktop host's round trips
 // (bench/desktop_host_bench.py runs both in one Wine session).
 //
-//   tesso_capture_loop.exe bitblt|encode ITERATIONS
+//   tesso_platform_loop.exe bitblt|encode|click ITERATIONS
 //
 // bitblt: screen context, memory context, a top-down 32-bit DIB section, BitBlt with
 // CAPTUREBLT, GdiFlush, the copy of the pixels out, and the clean-up: what one GDI picture costs.
 // encode: the same, then the WIC JPEG pipeline at full size (bitmap from memory, conversion to
 // 24-bit BGR, encoder on a memory stream with the quality and subsampling options, commit,
 // the bytes read back).
+// click: a left click at the centre of the screen as three SendInput calls (move, down, up with
+// absolute virtual-desktop coordinates) with 15 ms and 30 ms sleeps between them, from a
+// process that shows a small window, as tesso.exe does (Wine moves the X pointer only for such).
 // Prints one JSON line: the mode and every iteration's milliseconds.
 #include <windows.h>
 // After windows.h, which they build on.
@@ -109,20 +112,43 @@ bool Encode(IWICImagingFactory* factory, std::vector<uint8_t>& pixels, int width
          read == out->size();
 }
 
+bool Click() {
+  const DWORD flags[] = {0xC001, 0xC003, 0xC005};  // move, left down, left up
+  const DWORD pauses[] = {15, 30, 0};
+  for (int i = 0; i < 3; ++i) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = 32768;
+    input.mi.dy = 32768;
+    input.mi.dwFlags = flags[i];
+    if (SendInput(1, &input, sizeof input) != 1) return false;
+    if (pauses[i] != 0) Sleep(pauses[i]);
+  }
+  return true;
+}
+
 int Run(int argc, char** argv) {
   if (argc != 3) {
-    std::printf("usage: tesso_capture_loop.exe bitblt|encode ITERATIONS\n");
+    std::printf("usage: tesso_platform_loop.exe bitblt|encode|click ITERATIONS\n");
     return 2;
   }
   const std::string mode = argv[1];
   const int iterations = std::atoi(argv[2]);
   const bool encode = mode == "encode";
-  if ((!encode && mode != "bitblt") || iterations <= 0) return 2;
+  const bool click = mode == "click";
+  if ((!encode && !click && mode != "bitblt") || iterations <= 0) return 2;
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
   ComPtr<IWICImagingFactory> factory;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                               IID_PPV_ARGS(factory.GetAddressOf())))) {
     return 1;
+  }
+  HWND window = nullptr;
+  if (click) {
+    window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"STATIC", L"",
+                             WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   }
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
@@ -133,7 +159,7 @@ int Run(int argc, char** argv) {
   for (int i = 0; i < iterations; ++i) {
     LARGE_INTEGER begin, end;
     QueryPerformanceCounter(&begin);
-    if (!CaptureScreen(width, height, &pixels)) return 1;
+    if (click ? !Click() : !CaptureScreen(width, height, &pixels)) return 1;
     if (encode && !Encode(factory.Get(), pixels, width, height, &jpeg)) return 1;
     QueryPerformanceCounter(&end);
     char ms[32];
@@ -145,6 +171,7 @@ int Run(int argc, char** argv) {
   std::printf("{\"mode\":\"%s\",\"width\":%d,\"height\":%d,\"jpeg_bytes\":%zu,\"ms\":[%s]}\n",
               mode.c_str(), width, height, jpeg.size(), times.c_str());
   std::fflush(stdout);
+  if (window != nullptr) DestroyWindow(window);
   factory.Reset();
   CoUninitialize();
   return 0;
