@@ -40,6 +40,8 @@ def test_run_tours_the_host_and_saves_its_screens(tmp_path):
     assert frames and frames[0] == "frame-000.jpg"
     with Image.open(run_dir / "frames" / frames[-1]) as last:
         assert last.size == (1280, 720)  # the 1600 x 900 screen at maxDimension 1280
+    with Image.open(run_dir / "frames.png") as sheet:  # the contact sheet: 4 across
+        assert sheet.width == 4 * (320 + 4) + 4
     with Image.open(run_dir / "screen-probe.png") as probe:
         assert probe.convert("RGB").getpixel((1180, 300)) == (0x20, 0x60, 0xC0)  # its pad
 
