@@ -66,13 +66,15 @@ class DesktopHostChannelTest : public testing::Test {
 
   void SetUp() override { MakeFakes(); }
   void TearDown() override {
-    capture_gate_.Open();
+    capture_gate_->Open();
     service_.reset();
   }
 
   // Fresh fakes, and no service.
   void MakeFakes() {
     service_.reset();
+    capture_running_ = std::make_unique<Gate>();
+    capture_gate_ = std::make_unique<Gate>();
     fake_ = MakeFakeCapture();
     poster_ = std::make_shared<FakeMessagePoster>();
     starter_ = std::make_shared<FakeWorkerStarter>();
@@ -164,8 +166,8 @@ class DesktopHostChannelTest : public testing::Test {
   // Holds the next capture inside its screen copy until capture_gate_ opens.
   void HoldCapture() {
     fake_.gdi->on_bitblt = [this] {
-      capture_running_.Open();
-      capture_gate_.Wait();
+      capture_running_->Open();
+      capture_gate_->Wait();
     };
   }
 
@@ -181,8 +183,9 @@ class DesktopHostChannelTest : public testing::Test {
   }
 
   SharedLog log_;
-  Gate capture_running_;
-  Gate capture_gate_;
+  // Fresh for each service.
+  std::unique_ptr<Gate> capture_running_;
+  std::unique_ptr<Gate> capture_gate_;
   FakeCapture fake_;
   std::shared_ptr<FakeMessagePoster> poster_;
   std::shared_ptr<FakeWorkerStarter> starter_;
@@ -231,13 +234,13 @@ TEST_F(DesktopHostChannelTest, DestructionWhileACaptureRunsWaitsForItAndDropsIts
             kNull);
   HoldCapture();
   const int id = Call("captureScreen", Map({{"generation", EncodableValue(1)}}));
-  capture_running_.Wait();
+  capture_running_->Wait();
   // The capture may finish only once destruction has begun.
   bool cleared_while_capturing = false;
   messenger_.on_handler_change = [this, &cleared_while_capturing](const std::string&, bool set) {
     if (set) return;
     cleared_while_capturing = poster_->Posted().empty();
-    capture_gate_.Open();
+    capture_gate_->Open();
   };
   testing::internal::CaptureStderr();
   service_.reset();
@@ -531,13 +534,13 @@ TEST_F(DesktopHostChannelTest, OneCaptureInFlightAndAStaleOneIsAnsweredNull) {
               kNull);
     HoldCapture();
     const int first = Call("captureScreen", Map({{"generation", EncodableValue(7)}}));
-    capture_running_.Wait();
+    capture_running_->Wait();
     // In flight: a second request is answered at once and not counted.
     EXPECT_EQ(Reply("captureScreen", Map({{"generation", EncodableValue(7)}})), kNull);
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, true, 1, 0, "none"));
     EXPECT_EQ(Reply("setCaptureEnabled", c.change), kNull);
     EXPECT_EQ(ReplyTo(first), "none");
-    capture_gate_.Open();
+    capture_gate_->Open();
     Deliver(c.tasks);
     EXPECT_EQ(ReplyTo(first), kNull);
     // The capture ran to its end: its backend shows although its frame was dropped.
@@ -554,9 +557,9 @@ TEST_F(DesktopHostChannelTest, ACaptureKeepsTheDisplaySelectedWhenItWasAsked) {
             kNull);
   HoldCapture();
   const int id = Call("captureScreen", Map({{"generation", EncodableValue(1)}}));
-  capture_running_.Wait();
+  capture_running_->Wait();
   EXPECT_EQ(Reply("switchDisplay", Map({{"index", EncodableValue(1)}})), kTrue);
-  capture_gate_.Open();
+  capture_gate_->Open();
   Deliver(1);
   EXPECT_EQ(JpegOf(ReplyTo(id)).width, 64u);
   const FakeJpeg second = JpegOf(Capture(Map({{"generation", EncodableValue(1)}})));
@@ -634,12 +637,12 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
   // The worker is held by one task; 32 input jobs wait behind it.
   ASSERT_TRUE(service_->PostTask(
       [this](tesso::ScreenCapture&) -> DesktopHostChannel::Completion {
-        capture_running_.Open();
-        capture_gate_.Wait();
+        capture_running_->Open();
+        capture_gate_->Wait();
         return nullptr;
       },
       false));
-  capture_running_.Wait();
+  capture_running_->Wait();
   std::vector<int> waiting;
   for (int i = 0; i < 32; ++i) waiting.push_back(Call("wakeDisplay"));
 
@@ -663,7 +666,7 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
   // Switching off still queues the release (33 waiting).
   EXPECT_EQ(Reply("setCaptureEnabled", Map({{"generation", EncodableValue(1)}})), kNull);
 
-  capture_gate_.Open();
+  capture_gate_->Open();
   Deliver(1 + 32 + 1);
   for (int id : waiting) EXPECT_EQ(ReplyTo(id), kTrue);
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(false, false, 1, 0, "none"));
