@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "desktop_host/desktop_host_channel.h"
+#include "input/pointer_injection.h"
 #include "messaging/encodable_value.h"
 #include "messaging/method_call.h"
 #include "messaging/method_result_functions.h"
@@ -545,6 +546,8 @@ TEST_F(DesktopHostChannelTest, OneCaptureInFlightAndAStaleOneIsAnsweredNull) {
     EXPECT_EQ(ReplyTo(first), kNull);
     // The capture ran to its end: its backend shows although its frame was dropped.
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(c.enabled, false, 1, 0, "gdi"));
+    // Switching off released the engine's imaging factory, which a capture keeps otherwise.
+    EXPECT_EQ(fake_.jpeg->held().empty(), !c.enabled);
   }
 }
 
@@ -627,6 +630,27 @@ TEST_F(DesktopHostChannelTest, InputIsAnsweredWithTheJobsResultsInOrder) {
   EXPECT_FALSE(input_->calls.empty());
   // No input went through the capture engine's ports or the display list's.
   EXPECT_TRUE(displays_->calls.empty());
+}
+
+TEST_F(DesktopHostChannelTest, PointerInputGoesToTheSelectedDisplay) {
+  input_displays_->monitors.push_back(Monitor(2, 1920, 0, 1280, 1024));
+  // The virtual screen: SM_XVIRTUALSCREEN, SM_YVIRTUALSCREEN, SM_CXVIRTUALSCREEN and
+  // SM_CYVIRTUALSCREEN.
+  input_displays_->metrics = {{76, 0}, {77, 0}, {78, 3200}, {79, 1080}};
+  Create();
+  EXPECT_EQ(Reply("switchDisplay", Map({{"index", EncodableValue(1)}})), kTrue);
+  const int id = Call("performMouse", Map({{"kind", EncodableValue("click")},
+                                           {"x", EncodableValue(0.5)},
+                                           {"y", EncodableValue(0.5)}}));
+  Deliver(1);
+  EXPECT_EQ(ReplyTo(id), kTrue);
+  tesso::AbsolutePoint centre;
+  ASSERT_TRUE(tesso::MapToAbsolute({input_.get(), input_session_.get(), input_displays_.get()}, 1,
+                                   0.5, 0.5, false, &centre));
+  ASSERT_FALSE(input_->calls.empty());
+  ASSERT_FALSE(input_->calls[0].records.empty());
+  EXPECT_EQ(input_->calls[0].records[0].mouse.dx, centre.x);
+  EXPECT_EQ(input_->calls[0].records[0].mouse.dy, centre.y);
 }
 
 TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRelease) {
