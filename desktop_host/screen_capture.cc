@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <utility>
+#include <vector>
 
 #include "base/scope_exit.h"
 #include "desktop_host/row_copy.h"
@@ -70,16 +71,7 @@ bool ScreenCapture::CaptureDisplay(const DisplayInfo& display, bool* changed) {
     }
   }
 
-  std::vector<uint8_t> pixels;
-  int32_t width = 0;
-  int32_t height = 0;
-  if (!CaptureDisplayGdi(display, &pixels, &width, &height)) return false;
-  *changed = monitor != raw_image_.monitor || width != raw_image_.width ||
-             height != raw_image_.height || pixels != raw_image_.pixels;
-  if (*changed) raw_image_.pixels = std::move(pixels);
-  raw_image_.monitor = monitor;
-  raw_image_.width = width;
-  raw_image_.height = height;
+  if (!CaptureDisplayGdi(display, changed)) return false;
   backend_name_ = "gdi";
   return true;
 }
@@ -252,8 +244,7 @@ int32_t ScreenCapture::CreateDuplication(MonitorHandle monitor) {
   return hr;
 }
 
-bool ScreenCapture::CaptureDisplayGdi(const DisplayInfo& display, std::vector<uint8_t>* pixels,
-                                      int32_t* width, int32_t* height) {
+bool ScreenCapture::CaptureDisplayGdi(const DisplayInfo& display, bool* changed) {
   const int64_t w = static_cast<int64_t>(display.right) - display.left;
   const int64_t h = static_cast<int64_t>(display.bottom) - display.top;
   if (w <= 0 || h <= 0 || w > INT32_MAX / 4 || h > INT32_MAX) return false;
@@ -266,10 +257,12 @@ bool ScreenCapture::CaptureDisplayGdi(const DisplayInfo& display, std::vector<ui
   if (memory == DcHandle::kNone) return false;
   ScopeExit delete_memory([&] { gdi.DeleteDC(memory); });
 
+  const int32_t width = static_cast<int32_t>(w);
+  const int32_t height = static_cast<int32_t>(h);
   BitmapInfoHeader header;
   header.size = 40;
-  header.width = static_cast<int32_t>(w);
-  header.height = -static_cast<int32_t>(h);  // top-down rows
+  header.width = width;
+  header.height = -height;  // top-down rows
   header.planes = 1;
   header.bit_count = 32;
   header.compression = kBiRgb;
@@ -281,13 +274,23 @@ bool ScreenCapture::CaptureDisplayGdi(const DisplayInfo& display, std::vector<ui
 
   const GdiObjectHandle previous = gdi.SelectObject(memory, bitmap);
   ScopeExit deselect([&] { gdi.SelectObject(memory, previous); });
-  const bool copied = gdi.BitBlt(memory, 0, 0, header.width, -header.height, screen, display.left,
-                                 display.top, kSrcCopyCaptureBlt);
+  const bool copied = gdi.BitBlt(memory, 0, 0, width, height, screen, display.left, display.top,
+                                 kSrcCopyCaptureBlt);
   gdi.GdiFlush();
   if (!copied) return false;
-  pixels->assign(bits, bits + static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-  *width = header.width;
-  *height = -header.height;
+
+  // Compared with the previous picture straight from the section, which is copied only from
+  // its first differing row on: an unchanged screen costs one comparison and no copy.
+  const size_t row = static_cast<size_t>(width) * 4;
+  const bool same_shape = display.monitor == raw_image_.monitor && width == raw_image_.width &&
+                          height == raw_image_.height &&
+                          raw_image_.pixels.size() == row * static_cast<size_t>(height);
+  raw_image_.pixels.resize(row * static_cast<size_t>(height));
+  *changed = CopyChangedRows(bits, row, row, static_cast<size_t>(height), !same_shape,
+                             raw_image_.pixels.data());
+  raw_image_.monitor = display.monitor;
+  raw_image_.width = width;
+  raw_image_.height = height;
   return true;
 }
 

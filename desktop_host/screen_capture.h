@@ -81,8 +81,9 @@ class ScreenCapture {
   int32_t InitDuplication(MonitorHandle monitor);
   // On the adapter and output found for `monitor`: the device and the duplication.
   int32_t CreateDuplication(MonitorHandle monitor);
-  bool CaptureDisplayGdi(const DisplayInfo& display, std::vector<uint8_t>* pixels, int32_t* width,
-                         int32_t* height);
+  // Copies the display's rectangle from the screen into the picture; false (the picture kept)
+  // when any GDI step fails. *changed as for CaptureDisplay.
+  bool CaptureDisplayGdi(const DisplayInfo& display, bool* changed);
 
   const bool dxgi_allowed_;
   const std::unique_ptr<CapturePorts> ports_;

@@ -14,15 +14,6 @@ std::string Bool(bool value) { return value ? "true" : "false"; }
 
 }  // namespace
 
-std::vector<std::string> FakeSessionPort::LeakedHandles() const {
-  std::vector<std::string> leaked;
-  for (const auto& [name, count] : open_) {
-    if (count > 0) leaked.push_back(name + " open");
-    if (count < 0) leaked.push_back(name + " closed when not open");
-  }
-  return leaked;
-}
-
 tesso::DesktopHandle FakeSessionPort::OpenInputDesktop(uint32_t flags, bool inherit,
                                                        uint32_t access, uint32_t* last_error) {
   calls.push_back("OpenInputDesktop(" + std::to_string(flags) + ", " + Bool(inherit) + ", " +
@@ -31,7 +22,6 @@ tesso::DesktopHandle FakeSessionPort::OpenInputDesktop(uint32_t flags, bool inhe
     *last_error = *desktop_open_error;
     return tesso::DesktopHandle::kNone;
   }
-  Opened("desktop");
   return static_cast<tesso::DesktopHandle>(kDesktop);
 }
 
@@ -48,7 +38,6 @@ bool FakeSessionPort::GetUserObjectName(tesso::DesktopHandle desktop, uint32_t b
 void FakeSessionPort::CloseDesktop(tesso::DesktopHandle desktop) {
   const bool ours = static_cast<uintptr_t>(desktop) == kDesktop;
   calls.push_back(std::string("CloseDesktop(") + (ours ? "desktop" : "unknown") + ")");
-  Closed(ours ? "desktop" : "unknown desktop");
 }
 
 bool FakeSessionPort::QuerySessionInfoEx(uint32_t session_id, tesso::SessionInfoEx* info) {
@@ -67,7 +56,6 @@ tesso::TokenHandle FakeSessionPort::OpenProcessToken(tesso::ProcessHandle proces
     return tesso::TokenHandle::kNone;
   }
   const auto token = static_cast<tesso::TokenHandle>(kTokenBase + pid);
-  Opened(TokenName(token));
   return token;
 }
 
@@ -83,7 +71,6 @@ bool FakeSessionPort::GetTokenIntegrityLabel(tesso::TokenHandle token, uint32_t 
 
 void FakeSessionPort::CloseToken(tesso::TokenHandle token) {
   calls.push_back("CloseToken(" + TokenName(token) + ")");
-  Closed(TokenName(token));
 }
 
 uint32_t FakeSessionPort::GetWindowThreadProcessId(tesso::WindowHandle window) {
@@ -112,13 +99,11 @@ tesso::ProcessHandle FakeSessionPort::OpenProcess(uint32_t access, bool inherit,
     return tesso::ProcessHandle::kNone;
   }
   const auto process = static_cast<tesso::ProcessHandle>(kProcessBase + process_id);
-  Opened(ProcessName(process));
   return process;
 }
 
 void FakeSessionPort::CloseProcess(tesso::ProcessHandle process) {
   calls.push_back("CloseProcess(" + ProcessName(process) + ")");
-  Closed(ProcessName(process));
 }
 
 uint32_t FakeSessionPort::ProcessIdOf(uintptr_t handle) const {
@@ -142,9 +127,5 @@ std::string FakeSessionPort::TokenName(tesso::TokenHandle token) const {
   if (value > kTokenBase) return "token " + std::to_string(value - kTokenBase);
   return "unknown token";
 }
-
-void FakeSessionPort::Opened(const std::string& name) { ++open_[name]; }
-
-void FakeSessionPort::Closed(const std::string& name) { --open_[name]; }
 
 }  // namespace tesso_test

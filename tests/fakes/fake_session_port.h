@@ -1,7 +1,7 @@
 // A session port for the guard tests: a scripted input desktop, logon session and processes
 // with their integrity labels. Every call is recorded as text, handles named by what they
-// belong to ("desktop", "process 200", "token 200"), so a test can check that each opened
-// handle is closed once; LeakedHandles() lists those still open.
+// belong to ("desktop", "process 200", "token 200"), so that the whole list shows each opened
+// handle closed.
 #ifndef TESSO_TESTS_FAKES_FAKE_SESSION_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_SESSION_PORT_H_
 
@@ -35,8 +35,6 @@ class FakeSessionPort : public tesso::SessionPort {
   std::map<uint32_t, FakeProcess> processes;  // a process not listed cannot be opened
 
   std::vector<std::string> calls;
-  // The handles opened and not closed, and any close of a handle that was not open.
-  std::vector<std::string> LeakedHandles() const;
 
   tesso::DesktopHandle OpenInputDesktop(uint32_t flags, bool inherit, uint32_t access,
                                         uint32_t* last_error) override;
@@ -59,10 +57,6 @@ class FakeSessionPort : public tesso::SessionPort {
   uint32_t ProcessIdOf(uintptr_t handle) const;
   std::string ProcessName(tesso::ProcessHandle process) const;
   std::string TokenName(tesso::TokenHandle token) const;
-  void Opened(const std::string& name);
-  void Closed(const std::string& name);
-
-  std::map<std::string, int> open_;  // handle name -> times opened minus times closed
 };
 
 }  // namespace tesso_test

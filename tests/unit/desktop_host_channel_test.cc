@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "desktop_host/desktop_host_channel.h"
+#include "input/pointer_injection.h"
 #include "messaging/encodable_value.h"
 #include "messaging/method_call.h"
 #include "messaging/method_result_functions.h"
@@ -66,13 +67,15 @@ class DesktopHostChannelTest : public testing::Test {
 
   void SetUp() override { MakeFakes(); }
   void TearDown() override {
-    capture_gate_.Open();
+    capture_gate_->Open();
     service_.reset();
   }
 
   // Fresh fakes, and no service.
   void MakeFakes() {
     service_.reset();
+    capture_running_ = std::make_unique<Gate>();
+    capture_gate_ = std::make_unique<Gate>();
     fake_ = MakeFakeCapture();
     poster_ = std::make_shared<FakeMessagePoster>();
     starter_ = std::make_shared<FakeWorkerStarter>();
@@ -164,8 +167,8 @@ class DesktopHostChannelTest : public testing::Test {
   // Holds the next capture inside its screen copy until capture_gate_ opens.
   void HoldCapture() {
     fake_.gdi->on_bitblt = [this] {
-      capture_running_.Open();
-      capture_gate_.Wait();
+      capture_running_->Open();
+      capture_gate_->Wait();
     };
   }
 
@@ -181,8 +184,9 @@ class DesktopHostChannelTest : public testing::Test {
   }
 
   SharedLog log_;
-  Gate capture_running_;
-  Gate capture_gate_;
+  // Fresh for each service.
+  std::unique_ptr<Gate> capture_running_;
+  std::unique_ptr<Gate> capture_gate_;
   FakeCapture fake_;
   std::shared_ptr<FakeMessagePoster> poster_;
   std::shared_ptr<FakeWorkerStarter> starter_;
@@ -231,13 +235,13 @@ TEST_F(DesktopHostChannelTest, DestructionWhileACaptureRunsWaitsForItAndDropsIts
             kNull);
   HoldCapture();
   const int id = Call("captureScreen", Map({{"generation", EncodableValue(1)}}));
-  capture_running_.Wait();
+  capture_running_->Wait();
   // The capture may finish only once destruction has begun.
   bool cleared_while_capturing = false;
   messenger_.on_handler_change = [this, &cleared_while_capturing](const std::string&, bool set) {
     if (set) return;
     cleared_while_capturing = poster_->Posted().empty();
-    capture_gate_.Open();
+    capture_gate_->Open();
   };
   testing::internal::CaptureStderr();
   service_.reset();
@@ -531,17 +535,19 @@ TEST_F(DesktopHostChannelTest, OneCaptureInFlightAndAStaleOneIsAnsweredNull) {
               kNull);
     HoldCapture();
     const int first = Call("captureScreen", Map({{"generation", EncodableValue(7)}}));
-    capture_running_.Wait();
+    capture_running_->Wait();
     // In flight: a second request is answered at once and not counted.
     EXPECT_EQ(Reply("captureScreen", Map({{"generation", EncodableValue(7)}})), kNull);
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, true, 1, 0, "none"));
     EXPECT_EQ(Reply("setCaptureEnabled", c.change), kNull);
     EXPECT_EQ(ReplyTo(first), "none");
-    capture_gate_.Open();
+    capture_gate_->Open();
     Deliver(c.tasks);
     EXPECT_EQ(ReplyTo(first), kNull);
     // The capture ran to its end: its backend shows although its frame was dropped.
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(c.enabled, false, 1, 0, "gdi"));
+    // Switching off released the engine's imaging factory, which a capture keeps otherwise.
+    EXPECT_EQ(fake_.jpeg->held().empty(), !c.enabled);
   }
 }
 
@@ -554,9 +560,9 @@ TEST_F(DesktopHostChannelTest, ACaptureKeepsTheDisplaySelectedWhenItWasAsked) {
             kNull);
   HoldCapture();
   const int id = Call("captureScreen", Map({{"generation", EncodableValue(1)}}));
-  capture_running_.Wait();
+  capture_running_->Wait();
   EXPECT_EQ(Reply("switchDisplay", Map({{"index", EncodableValue(1)}})), kTrue);
-  capture_gate_.Open();
+  capture_gate_->Open();
   Deliver(1);
   EXPECT_EQ(JpegOf(ReplyTo(id)).width, 64u);
   const FakeJpeg second = JpegOf(Capture(Map({{"generation", EncodableValue(1)}})));
@@ -626,6 +632,27 @@ TEST_F(DesktopHostChannelTest, InputIsAnsweredWithTheJobsResultsInOrder) {
   EXPECT_TRUE(displays_->calls.empty());
 }
 
+TEST_F(DesktopHostChannelTest, PointerInputGoesToTheSelectedDisplay) {
+  input_displays_->monitors.push_back(Monitor(2, 1920, 0, 1280, 1024));
+  // The virtual screen: SM_XVIRTUALSCREEN, SM_YVIRTUALSCREEN, SM_CXVIRTUALSCREEN and
+  // SM_CYVIRTUALSCREEN.
+  input_displays_->metrics = {{76, 0}, {77, 0}, {78, 3200}, {79, 1080}};
+  Create();
+  EXPECT_EQ(Reply("switchDisplay", Map({{"index", EncodableValue(1)}})), kTrue);
+  const int id = Call("performMouse", Map({{"kind", EncodableValue("click")},
+                                           {"x", EncodableValue(0.5)},
+                                           {"y", EncodableValue(0.5)}}));
+  Deliver(1);
+  EXPECT_EQ(ReplyTo(id), kTrue);
+  tesso::AbsolutePoint centre;
+  ASSERT_TRUE(tesso::MapToAbsolute({input_.get(), input_session_.get(), input_displays_.get()}, 1,
+                                   0.5, 0.5, false, &centre));
+  ASSERT_FALSE(input_->calls.empty());
+  ASSERT_FALSE(input_->calls[0].records.empty());
+  EXPECT_EQ(input_->calls[0].records[0].mouse.dx, centre.x);
+  EXPECT_EQ(input_->calls[0].records[0].mouse.dy, centre.y);
+}
+
 TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRelease) {
   Create();
   ASSERT_EQ(Reply("setCaptureEnabled",
@@ -634,12 +661,12 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
   // The worker is held by one task; 32 input jobs wait behind it.
   ASSERT_TRUE(service_->PostTask(
       [this](tesso::ScreenCapture&) -> DesktopHostChannel::Completion {
-        capture_running_.Open();
-        capture_gate_.Wait();
+        capture_running_->Open();
+        capture_gate_->Wait();
         return nullptr;
       },
       false));
-  capture_running_.Wait();
+  capture_running_->Wait();
   std::vector<int> waiting;
   for (int i = 0; i < 32; ++i) waiting.push_back(Call("wakeDisplay"));
 
@@ -663,7 +690,7 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
   // Switching off still queues the release (33 waiting).
   EXPECT_EQ(Reply("setCaptureEnabled", Map({{"generation", EncodableValue(1)}})), kNull);
 
-  capture_gate_.Open();
+  capture_gate_->Open();
   Deliver(1 + 32 + 1);
   for (int id : waiting) EXPECT_EQ(ReplyTo(id), kTrue);
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(false, false, 1, 0, "none"));

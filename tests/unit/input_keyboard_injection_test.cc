@@ -194,6 +194,7 @@ struct TextCase {
 TEST(KeyboardInjection, TypeTextSendsBatchesOfAboutSixtyFourEvents) {
   const std::u16string forty(40, u'x');
   const std::u16string high_32nd = std::u16string(31, u'x') + u"\U0001F600" + u"y";
+  const std::u16string low_32nd = std::u16string(31, u'x') + u"\xDC00" + u"y";
   const auto inserted = [](uint32_t count) {
     return [count](InjectionRig& r) { r.input.inserted_by_call[1] = count; };
   };
@@ -225,6 +226,11 @@ TEST(KeyboardInjection, TypeTextSendsBatchesOfAboutSixtyFourEvents) {
        nullptr,
        true,
        {Sent(Chars(high_32nd.substr(0, 33))), Sent(Chars(u"y"))}},
+      {"32nd unit a lone low surrogate",
+       low_32nd,
+       nullptr,
+       true,
+       {Sent(Chars(low_32nd.substr(0, 32))), Sent(Chars(u"y"))}},
       {"only CRs", u"\r\r", nullptr, true, {}},
       {"empty", u"", nullptr, false, {}},
       {"4097 units", std::u16string(4097, u'x'), nullptr, false, {}},

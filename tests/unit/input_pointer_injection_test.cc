@@ -169,6 +169,11 @@ void RunJobCases(const std::vector<JobCase>& cases) {
 
 const auto kNothing = std::vector<InputCall>{};
 
+auto ElevatedAt(int32_t x, int32_t y) {
+  return [x, y](InjectionRig& rig) { rig.input.windows[{x, y}] = kElevated; };
+}
+const auto kLocked = [](InjectionRig& rig) { rig.LockWorkstation(); };
+
 auto Refuse(std::vector<size_t> call_numbers) {
   return [call_numbers](InjectionRig& rig) {
     for (size_t n : call_numbers) rig.input.inserted_by_call[n] = 0;
@@ -192,13 +197,9 @@ TEST(PointerInjection, ClickJobHoversPressesAndReleasesWithRetries) {
        false,
        {At(32768, 32768, kMove), Pause(15), At(32768, 32768, kLeftDown)}},
       {"hover refused", Refuse({1}), left, false, {At(32768, 32768, kMove)}},
-      {"locked", [](InjectionRig& r) { r.LockWorkstation(); }, left, false, kNothing},
+      {"locked", kLocked, left, false, kNothing},
       {"secure desktop", [](InjectionRig& r) { r.ShowSecureDesktop(); }, left, false, kNothing},
-      {"elevated window",
-       [](InjectionRig& r) {
-         r.input.windows[{32768, 32768}] = kElevated;
-       },
-       left, false, kNothing},
+      {"elevated window", ElevatedAt(32768, 32768), left, false, kNothing},
       {"out of range", nullptr,
        [](tesso::InputPorts p) { return tesso::ClickJob(p, 0, 1.5, 0.5, false); }, false, kNothing},
   });
@@ -220,19 +221,12 @@ TEST(PointerInjection, DragJobMovesInTwelveStepsAndAlwaysReleases) {
        Join({PressAt(0, 0, kLeftDown),
              Steps(kSpecTable),
              {up, Pause(20), up, Pause(20), up, Pause(20)}})},
-      {"elevated window at the end only",
-       [](InjectionRig& r) {
-         r.input.windows[{1000, 500}] = kElevated;
-       },
-       drag, true, Join({PressAt(0, 0, kLeftDown), Steps(kSpecTable), {up}})},
-      {"elevated window at the start",
-       [](InjectionRig& r) {
-         r.input.windows[{0, 0}] = kElevated;
-       },
-       drag, false, kNothing},
+      {"elevated window at the end only", ElevatedAt(1000, 500), drag, true,
+       Join({PressAt(0, 0, kLeftDown), Steps(kSpecTable), {up}})},
+      {"elevated window at the start", ElevatedAt(0, 0), drag, false, kNothing},
       {"end out of range", nullptr,
        [](tesso::InputPorts p) { return tesso::DragJob(p, 0, 0, 0, 0.5, -0.01); }, false, kNothing},
-      {"locked", [](InjectionRig& r) { r.LockWorkstation(); }, drag, false, kNothing},
+      {"locked", kLocked, drag, false, kNothing},
   });
 }
 
@@ -249,23 +243,16 @@ TEST(PointerInjection, DragPathJobMovesThreeStepsPerSegment) {
              {up}})},
       {"a refused move ends all moving", Refuse({4}), corner, false,
        Join({PressAt(0, 0, kLeftDown), Steps({{100, 0}}), {At(200, 0, kMove), up}})},
-      {"elevated window at a later point",
-       [](InjectionRig& r) {
-         r.input.windows[{300, 0}] = kElevated;
-       },
-       path({{0, 0}, {300 * kPixel, 0}}), true,
+      {"elevated window at a later point", ElevatedAt(300, 0), path({{0, 0}, {300 * kPixel, 0}}),
+       true,
        Join({PressAt(0, 0, kLeftDown),
              Steps({{100, 0}, {200, 0}, {300, 0}}),
              {At(300, 0, kLeftUp)}})},
-      {"elevated window at the first point",
-       [](InjectionRig& r) {
-         r.input.windows[{0, 0}] = kElevated;
-       },
-       corner, false, kNothing},
+      {"elevated window at the first point", ElevatedAt(0, 0), corner, false, kNothing},
       {"a point out of range", nullptr, path({{0, 0}, {0.5, 0.5}, {2, 0}}), false, kNothing},
       {"one point", nullptr, path({{0, 0}}), false, kNothing},
       {"65 points", nullptr, path(std::vector<tesso::NormalisedPoint>(65)), false, kNothing},
-      {"locked", [](InjectionRig& r) { r.LockWorkstation(); }, corner, false, kNothing},
+      {"locked", kLocked, corner, false, kNothing},
   });
 }
 
@@ -274,12 +261,11 @@ TEST(PointerInjection, ScrollJobTurnsTheWheelByClampedNotches) {
     return [amount](tesso::InputPorts p) { return tesso::ScrollJob(p, amount); };
   };
   const auto wheel = [](int32_t delta) { return Sent({MouseRecord(0, 0, delta, kWheel)}); };
-  const auto locked = [](InjectionRig& r) { r.LockWorkstation(); };
   RunJobCases({
       {"100 notches", nullptr, scroll(100), true, {wheel(2400)}},
       {"-3 notches", nullptr, scroll(-3), true, {wheel(-360)}},
-      {"zero while locked", locked, scroll(0), true, kNothing},
-      {"locked", locked, scroll(1), false, kNothing},
+      {"zero while locked", kLocked, scroll(0), true, kNothing},
+      {"locked", kLocked, scroll(1), false, kNothing},
       {"pointer over an elevated window",
        [](InjectionRig& r) {
          r.input.cursor = std::make_pair(5, 6);
