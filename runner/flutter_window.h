@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "desktop_host/desktop_host_channel.h"
 #include "messaging/engine_project.h"
 #include "messaging/flutter_view_controller.h"
 #include "runner/win32_window.h"
@@ -43,9 +44,10 @@ class FlutterWindow : public Win32Window {
   flutter::EngineProject project_;
   // The window service's Windows calls; declared before the service, which uses it to its end.
   ShellPortWin shell_port_;
-  // Services in creation order; the desktop host will follow the window service.
+  // Services in creation order.
   std::unique_ptr<WindowsWakeChannel> wake_service_;
   std::unique_ptr<WindowChannel> window_service_;
+  std::unique_ptr<DesktopHostChannel> desktop_host_;
   bool start_hidden_;
   std::unique_ptr<flutter::FlutterViewController> flutter_controller_;
 };

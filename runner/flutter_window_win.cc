@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "desktop_host/desktop_host_channel_win.h"
 #include "runner/message_routing.h"
 #include "runner/plugin_registrant.h"
 #include "wake/windows_wake_channel_win.h"
@@ -20,8 +21,9 @@ class FlutterWindow::Routes : public HostWindowRoutes {
   }
 
   bool DrainDesktopHostCompletions() override {
-    // There is no desktop host yet: its message falls through like any other.
-    return false;
+    if (!host_.desktop_host_) return false;
+    host_.desktop_host_->DrainCompletions();
+    return true;
   }
 
   std::optional<int64_t> OfferToWindowService(uint32_t message, uint64_t wparam,
@@ -62,6 +64,7 @@ FlutterWindow::FlutterWindow(const flutter::EngineProject& project, bool start_h
     : project_(project), start_hidden_(start_hidden) {}
 
 FlutterWindow::~FlutterWindow() {
+  desktop_host_.reset();
   window_service_.reset();
   wake_service_.reset();
   flutter_controller_.reset();
@@ -84,6 +87,7 @@ bool FlutterWindow::OnCreate() {
   wake_service_ = MakeWindowsWakeChannel(engine->messenger(), GetHandle());
   window_service_ = std::make_unique<WindowChannel>(
       engine->messenger(), ToWindowHandle(GetHandle()), start_hidden_, &shell_port_);
+  desktop_host_ = MakeDesktopHostChannel(engine->messenger(), GetHandle());
 
   SetChildContent(static_cast<HWND>(flutter_controller_->view()->GetNativeWindow()));
 
@@ -100,6 +104,7 @@ bool FlutterWindow::OnCreate() {
 void FlutterWindow::OnDestroy() {
   // Services first (each clears its channel handler on the engine's messenger), desktop host,
   // window service and wake service in that order; then the engine.
+  desktop_host_.reset();
   window_service_.reset();
   wake_service_.reset();
   flutter_controller_.reset();

@@ -30,8 +30,20 @@ def test_run_tours_the_host_and_saves_its_screens(tmp_path):
                  "isHidden -> success true", "host exited with code 0",
                  "com.vel.halvo/windows_wake listAdapters -> success {",
                  "com.vel.halvo/window cleared before the engine was destroyed",
-                 "com.vel.halvo/windows_wake cleared before the engine was destroyed"]:
+                 "com.vel.halvo/windows_wake cleared before the engine was destroyed",
+                 "== the desktop host: a viewer session", "frames/s, saved in ",
+                 "probe: lbuttondown at (1180, 300)", "probe: lbuttonup at (1180, 300)",
+                 "(as typed)", "wakeDisplay -> success true",
+                 "captureDiagnostics -> success {\"backend\": \"gdi\""]:
         assert line in log, line
+    frames = sorted(os.listdir(run_dir / "frames"))
+    assert frames and frames[0] == "frame-000.jpg"
+    with Image.open(run_dir / "frames" / frames[-1]) as last:
+        assert last.size == (1280, 720)  # the 1600 x 900 screen at maxDimension 1280
+    with Image.open(run_dir / "frames.png") as sheet:  # the contact sheet: 4 across
+        assert sheet.width == 4 * (320 + 4) + 4
+    with Image.open(run_dir / "screen-probe.png") as probe:
+        assert probe.convert("RGB").getpixel((1180, 300)) == (0x20, 0x60, 0xC0)  # its pad
 
     with Image.open(run_dir / "screen.png") as shown:
         assert shown.size == (1600, 900)

@@ -10,6 +10,10 @@ Channel "fake/host" methods:
   notify        sends HOST_MESSAGE id 0 on "fake/peer" (method "note"), answers success(null)
   warn          writes arguments (a string) as a stderr line, answers success(null)
   exit          exits with code arguments (an int) without answering
+Channel "com.vel.halvo/desktop_host": every call is written to stderr as "desktop_host " and
+the canonical description of [method, arguments]; "captureScreen" with a generation above 0
+answers a 4x3 frame (sequence 10 x generation, bytes FAKE_JPEG), with another generation null;
+every other method answers success(true).
 Any other channel gets an empty RESPONSE. A CONTROL frame comes back as the EVENT "control"
 {"operation": name, "fields": object}.
 """
@@ -21,6 +25,23 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 
 from peer import codec, link  # noqa: E402
+from peer.describe import describe  # noqa: E402
+from peer.values import Int64  # noqa: E402
+
+DESKTOP = "com.vel.halvo/desktop_host"
+FAKE_JPEG = b"\xff\xd8\xff\xe0fake"
+
+
+def desktop_reply(call):
+    sys.stderr.write("desktop_host %s\n" % describe([call.method, call.arguments]))
+    sys.stderr.flush()
+    if call.method != "captureScreen":
+        return codec.encode_success(True)
+    generation = int(call.arguments.get("generation", 0))
+    if generation <= 0:
+        return codec.encode_success(None)
+    return codec.encode_success({"bytes": FAKE_JPEG, "width": 4, "height": 3,
+                                 "sequence": Int64(10 * generation)})
 
 
 def main():
@@ -51,6 +72,10 @@ def main():
             if frame.kind == link.HOST_REPLY:
                 call_id = asked.pop(frame.id)
                 send(link.RESPONSE, call_id, "fake/host", codec.encode_success(frame.body))
+                continue
+            if frame.name == DESKTOP:
+                call = codec.decode_method_call(frame.body).call
+                send(link.RESPONSE, frame.id, frame.name, desktop_reply(call))
                 continue
             if frame.name != "fake/host":
                 send(link.RESPONSE, frame.id, frame.name)

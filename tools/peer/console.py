@@ -6,6 +6,7 @@ import sys
 import threading
 
 from . import codec, describe
+from .desktop import DESKTOP_HELP, DesktopCommands
 from .output import human, save_byte_lists, to_json
 from .bare_display import start_session
 from .screens import parse as parse_screens
@@ -43,6 +44,7 @@ VALUE syntax:
   [1, "a"] or list:[...]     {"key": value} or map:{"key"=value}
 The canonical form printed by --describe output is accepted as is.
 """
+COMMANDS_HELP += "\n" + DESKTOP_HELP
 
 
 # ---------------------------------------------------------------------------------------------
@@ -97,7 +99,7 @@ def parse_seconds(text, default):
 # The console
 
 
-class Console:
+class Console(DesktopCommands):
     """Runs commands on a session and prints what happens.
 
     With session None, attach() it later; pass console.on_session as the session's listener

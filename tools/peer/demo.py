@@ -1,5 +1,6 @@
 """The newcomer's tour (scripts/run): tesso.exe under Wine on a virtual display, driven by the
-peer console as its user interface would, with a log and screenshots in a run folder.
+peer console as its user interface would, with a log and screenshots in a run folder. The
+desktop host's viewer session is in demo_desktop.py.
 
     python3 -m peer.demo BIN_DIR RUN_DIR
 """
@@ -13,6 +14,7 @@ import time
 
 from .bare_display import start_session
 from .console import Console
+from .demo_desktop import DesktopTour
 
 WINDOW = "com.vel.halvo/window"
 WAKE = "com.vel.halvo/windows_wake"
@@ -54,6 +56,7 @@ class Tour:
         self.console = Console(out=self.log, timeout=TIMEOUT)
         self.session = None
         self.screenshots = []  # (path, what it shows)
+        self.failures = []
 
     def say(self, text):
         self.log.write("== " + text)
@@ -149,6 +152,12 @@ class Tour:
         self.say("the wake-readiness service: the network adapters Wine sees")
         self.run("call %s listAdapters" % WAKE)
 
+        try:
+            DesktopTour(self, os.path.dirname(self.exe)).run()
+        except Exception as e:  # the tour goes on to the exit
+            self.failures.append("viewer session: %s: %s" % (type(e).__name__, e))
+            self.say("the viewer session failed: %s: %s" % (type(e).__name__, e))
+
         self.say("closing the window hides it to the tray (close-to-tray is on)")
         self.run("post 0x10 0 0")
         self.report_x("Tesso", False, "'Tesso'")
@@ -199,7 +208,7 @@ def main(argv=None):
         tour.say("failed: %s: %s" % (type(e).__name__, e))
     finally:
         tour.close()
-    summary = {"exit_code": code, "log": os.path.join(run_dir, "log.txt"),
+    summary = {"exit_code": code, "failures": tour.failures, "log": os.path.join(run_dir, "log.txt"),
                "stderr": os.path.join(run_dir, "stderr.txt"),
                "screenshots": [path for path, _ in tour.screenshots]}
     with open(os.path.join(run_dir, "summary.json"), "w", encoding="utf-8") as f:
@@ -209,9 +218,13 @@ def main(argv=None):
     print("output in %s:" % run_dir)
     print("  %-18s what happened, with seconds since the start" % "log.txt")
     print("  %-18s the host's standard error" % "stderr.txt")
+    if os.path.isdir(os.path.join(run_dir, "frames")):
+        print("  %-18s the captured frames" % "frames/")
     for path, what in tour.screenshots:
         print("  %-18s the virtual display: %s" % (os.path.basename(path), what))
-    return 0 if code == 0 else 1
+    for failure in tour.failures:
+        print("failed: %s" % failure)
+    return 0 if code == 0 and not tour.failures else 1
 
 
 if __name__ == "__main__":
