@@ -1,6 +1,7 @@
 #include "messaging/binary_messenger_impl.h"
 
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "messaging/diagnostics.h"
@@ -23,33 +24,63 @@ class MessengerLock {
   FlutterDesktopMessengerRef locked_;
 };
 
+// The one response the engine expects for a received message, sendable from any thread.
+class PendingResponse {
+ public:
+  PendingResponse(FlutterDesktopMessengerRef messenger,
+                  const FlutterDesktopMessageResponseHandle* handle)
+      // The reference keeps the engine's messenger alive (though perhaps unavailable) until
+      // the response is gone, whichever thread answers and whenever.
+      : messenger_(FlutterDesktopMessengerAddRef(messenger), &FlutterDesktopMessengerRelease),
+        handle_(handle) {}
+
+  void Send(const uint8_t* bytes, size_t size) {
+    MessengerLock lock(messenger_.get());
+    if (!FlutterDesktopMessengerIsAvailable(messenger_.get())) return;
+    if (handle_ == nullptr) {
+      WriteDiagnosticLine("Error: Response can be set only once. Ignoring duplicate response.");
+      return;
+    }
+    FlutterDesktopMessengerSendResponse(messenger_.get(), handle_, bytes, size);
+    handle_ = nullptr;
+  }
+
+  // The empty ("not implemented") response, unless one was sent.
+  void SendEmptyIfUnanswered() {
+    MessengerLock lock(messenger_.get());
+    if (handle_ == nullptr || !FlutterDesktopMessengerIsAvailable(messenger_.get())) return;
+    FlutterDesktopMessengerSendResponse(messenger_.get(), handle_, nullptr, 0);
+    handle_ = nullptr;
+  }
+
+ private:
+  std::shared_ptr<FlutterDesktopMessenger> messenger_;
+  const FlutterDesktopMessageResponseHandle* handle_;
+};
+
 // Called by the engine on the UI thread for a message on a channel with a handler.
 void ForwardToHandler(FlutterDesktopMessengerRef messenger, const FlutterDesktopMessage* message,
                       void* user_data) noexcept {
+  std::shared_ptr<PendingResponse> response;
   try {
     const auto* handler = static_cast<const BinaryMessageHandler*>(user_data);
-    const FlutterDesktopMessageResponseHandle* response_handle = message->response_handle;
-    // The reference keeps the engine's messenger alive (though perhaps unavailable) until the
-    // reply is gone, whichever thread answers and whenever.
-    std::shared_ptr<FlutterDesktopMessenger> messenger_ref(FlutterDesktopMessengerAddRef(messenger),
-                                                           &FlutterDesktopMessengerRelease);
-    BinaryReply reply = [messenger_ref, response_handle](const uint8_t* reply_bytes,
-                                                         size_t reply_size) mutable {
-      MessengerLock lock(messenger_ref.get());
-      if (!FlutterDesktopMessengerIsAvailable(messenger_ref.get())) return;
-      if (response_handle == nullptr) {
-        WriteDiagnosticLine("Error: Response can be set only once. Ignoring duplicate response.");
-        return;
-      }
-      FlutterDesktopMessengerSendResponse(messenger_ref.get(), response_handle, reply_bytes,
-                                          reply_size);
-      response_handle = nullptr;
+    response = std::make_shared<PendingResponse>(messenger, message->response_handle);
+    BinaryReply reply = [response](const uint8_t* bytes, size_t size) {
+      response->Send(bytes, size);
     };
     // Run a copy: a handler may replace or clear its own registration while it runs.
     BinaryMessageHandler running = *handler;
     running(message->message, message->message_size, std::move(reply));
   } catch (...) {
-    // A handler that throws has lost its reply; the engine must not see the exception.
+    // The engine must not see the exception, and the caller must not wait for an answer the
+    // handler can no longer give.
+    try {
+      WriteDiagnosticLine(std::string("Error: the handler of channel ") +
+                          (message->channel != nullptr ? message->channel : "") +
+                          " threw an exception.");
+      if (response) response->SendEmptyIfUnanswered();
+    } catch (...) {
+    }
   }
 }
 

@@ -27,6 +27,13 @@ void ByteBufferStreamReader::ReadBytes(uint8_t* buffer, size_t length) {
   position_ += length;
 }
 
+const uint8_t* ByteBufferStreamReader::ReadInPlace(size_t length) {
+  if (length > Remaining()) return nullptr;
+  const uint8_t* bytes = bytes_ + position_;
+  position_ += length;
+  return bytes;
+}
+
 void ByteBufferStreamReader::ReadAlignment(uint8_t alignment) {
   if (alignment == 0) return;
   size_t mod = position_ % alignment;

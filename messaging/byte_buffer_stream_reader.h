@@ -13,6 +13,7 @@ class ByteBufferStreamReader : public ByteStreamReader {
   uint8_t ReadByte() override;
   void ReadBytes(uint8_t* buffer, size_t length) override;
   void ReadAlignment(uint8_t alignment) override;
+  const uint8_t* ReadInPlace(size_t length) override;
   size_t Remaining() const override { return position_ < size_ ? size_ - position_ : 0; }
 
  private:

@@ -19,6 +19,25 @@ class ByteStreamReader {
   // Bytes left to read, so that a declared count can be checked against the message before
   // anything is allocated for it. A reader that cannot tell answers SIZE_MAX.
   virtual size_t Remaining() const { return SIZE_MAX; }
+  // The next `length` bytes where they lie, skipped over, so that a large payload is copied
+  // once; null (nothing read) when they are not all there or the reader cannot lend them.
+  virtual const uint8_t* ReadInPlace(size_t length) {
+    (void)length;
+    return nullptr;
+  }
+
+  // What decoding has made up past the end of this message so far (zero-filled payload bytes,
+  // null elements), which the serializer holds to one budget per message.
+  size_t made_up() const { return made_up_; }
+  void AddMadeUp(size_t count) { made_up_ += count; }
+  // Whether a size or count was refused for want of budget; only the first refusal of a
+  // message is reported, so that a message of refused headers cannot flood the error stream.
+  bool refused() const { return refused_; }
+  void SetRefused() { refused_ = true; }
+
+ private:
+  size_t made_up_ = 0;
+  bool refused_ = false;
 };
 
 class ByteStreamWriter {

@@ -5,7 +5,7 @@
 namespace flutter {
 
 OneShotReply::~OneShotReply() {
-  if (reply_) {
+  if (reply_ && std::uncaught_exceptions() <= exceptions_in_flight_) {
     WriteDiagnosticLine("Warning: Failed to respond to a message. This is a memory leak.");
   }
 }

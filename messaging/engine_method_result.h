@@ -2,6 +2,7 @@
 #define TESSO_MESSAGING_ENGINE_METHOD_RESULT_H_
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +16,10 @@ namespace flutter {
 // Holds the binary reply of one received message and lets it be used exactly once.
 class OneShotReply {
  public:
-  explicit OneShotReply(BinaryReply reply) : reply_(std::move(reply)) {}
-  // Warns when the message was never answered.
+  explicit OneShotReply(BinaryReply reply)
+      : reply_(std::move(reply)), exceptions_in_flight_(std::uncaught_exceptions()) {}
+  // Warns when the message was never answered, unless a handler's exception is unwinding it:
+  // the messenger answers for that one.
   ~OneShotReply();
 
   OneShotReply(const OneShotReply&) = delete;
@@ -27,6 +30,7 @@ class OneShotReply {
 
  private:
   BinaryReply reply_;
+  int exceptions_in_flight_;
 };
 
 // The method result handed to a channel's handler for one received call.

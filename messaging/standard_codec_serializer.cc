@@ -27,46 +27,70 @@ enum WireTag : uint8_t {
   kFloatListTag = 14,
 };
 
-// One decode (a top-level ReadValue and everything under it) runs on one thread: how deep it
-// is, and how much it may still make up past the end of its message.
-struct DecodeState {
-  int depth = 0;
-  size_t overrun_budget = 0;
-};
-thread_local DecodeState decode_state;
+// How deep the decode running on this thread is, so that a hostile message cannot exhaust
+// the stack.
+thread_local int decode_depth = 0;
+// Everything decodes on this thread have made up past the ends of their messages.
+thread_local size_t made_up_on_thread = 0;
 
 class DepthGuard {
  public:
-  DepthGuard() { ++decode_state.depth; }
-  ~DepthGuard() { --decode_state.depth; }
+  DepthGuard() { ++decode_depth; }
+  ~DepthGuard() { --decode_depth; }
   DepthGuard(const DepthGuard&) = delete;
   DepthGuard& operator=(const DepthGuard&) = delete;
-  bool too_deep() const { return decode_state.depth > StandardCodecSerializer::kMaxNesting; }
+  bool too_deep() const { return decode_depth > StandardCodecSerializer::kMaxNesting; }
 };
 
-// Whether `count` elements of at least `element_size` bytes can come from what is left of the
-// message and of this decode's overrun budget. With `charge`, the bytes past the end (which
-// decode as zeros) are taken from the budget.
-bool CountFits(size_t count, size_t element_size, const ByteStreamReader& stream, bool charge) {
+size_t BudgetLeft(const ByteStreamReader& stream) {
+  const size_t made_up = stream.made_up();
+  return made_up < StandardCodecSerializer::kMaxOverrun
+             ? StandardCodecSerializer::kMaxOverrun - made_up
+             : 0;
+}
+
+void MakeUp(ByteStreamReader* stream, size_t count) {
+  stream->AddMadeUp(count);
+  made_up_on_thread += count;
+}
+
+// Whether a payload of `count` elements of `element_size` bytes can be decoded. One that runs
+// past the end of the message reads nothing and decodes as zeros, so all of it is made up and
+// is taken from the message's budget whole.
+bool PayloadFits(size_t count, size_t element_size, ByteStreamReader* stream) {
+  const size_t remaining = stream->Remaining();
+  if (remaining == SIZE_MAX || count <= remaining / element_size) return true;
+  if (count > BudgetLeft(*stream) / element_size) return false;
+  MakeUp(stream, count * element_size);
+  return true;
+}
+
+// Whether a container of `count` entries of `entry_values` values each may be decoded: the
+// entries past the end of the message must fit in what is left of the budget.
+bool ContainerFits(size_t count, size_t entry_values, const ByteStreamReader& stream) {
   const size_t remaining = stream.Remaining();
   if (remaining == SIZE_MAX) return true;
-  if (count > (remaining + decode_state.overrun_budget) / element_size) return false;
-  const size_t needed = count * element_size;
-  if (charge && needed > remaining) decode_state.overrun_budget -= needed - remaining;
+  return count <= (remaining + BudgetLeft(stream)) / entry_values;
+}
+
+// Whether one more entry may be read: past the end of the message each of its values reads
+// as null with its own diagnostic line, and is made up.
+bool MayReadEntry(ByteStreamReader* stream, size_t entry_values) {
+  if (stream->Remaining() != 0) return true;
+  if (BudgetLeft(*stream) < entry_values) return false;
+  MakeUp(stream, entry_values);
   return true;
 }
 
-// Whether one more element may be read: past the end of the message each one reads as null
-// with its own diagnostic line, so each costs the budget.
-bool MayReadElement(const ByteStreamReader& stream) {
-  if (stream.Remaining() != 0) return true;
-  if (decode_state.overrun_budget == 0) return false;
-  --decode_state.overrun_budget;
-  return true;
-}
-
-void ReportImplausibleCount() {
+void ReportImplausibleCount(ByteStreamReader* stream) {
+  if (stream->refused()) return;
+  stream->SetRefused();
   WriteDiagnosticLine("Invalid read in StandardCodecByteStreamReader");
+}
+
+void ReportTooDeep() {
+  WriteDiagnosticLine("Nesting limit of " + std::to_string(StandardCodecSerializer::kMaxNesting) +
+                      " exceeded in StandardCodecSerializer::ReadValueOfType");
 }
 
 // Containers grow as their elements arrive beyond this, so that nested declared counts cannot
@@ -76,9 +100,14 @@ constexpr size_t kMaxReserve = 1024;
 template <typename T>
 EncodableValue ReadTypedList(ByteStreamReader* stream, size_t count) {
   if (sizeof(T) > 1) stream->ReadAlignment(static_cast<uint8_t>(sizeof(T)));
-  if (!CountFits(count, sizeof(T), *stream, /*charge=*/true)) {
-    ReportImplausibleCount();
+  if (!PayloadFits(count, sizeof(T), stream)) {
+    ReportImplausibleCount(stream);
     return EncodableValue(std::vector<T>());
+  }
+  if constexpr (sizeof(T) == 1) {
+    if (const uint8_t* bytes = stream->ReadInPlace(count)) {
+      return EncodableValue(std::vector<T>(bytes, bytes + count));
+    }
   }
   std::vector<T> list(count);
   if (count != 0) stream->ReadBytes(reinterpret_cast<uint8_t*>(list.data()), count * sizeof(T));
@@ -116,8 +145,9 @@ const StandardCodecSerializer& StandardCodecSerializer::GetInstance() {
   return *instance;
 }
 
+size_t StandardCodecSerializer::MadeUpOnThisThread() { return made_up_on_thread; }
+
 EncodableValue StandardCodecSerializer::ReadValue(ByteStreamReader* stream) const {
-  if (decode_state.depth == 0) decode_state.overrun_budget = kMaxOverrun;
   uint8_t type = stream->ReadByte();
   return ReadValueOfType(type, stream);
 }
@@ -141,9 +171,12 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case kLargeIntTag:
     case kStringTag: {
       size_t size = ReadSize(stream);
-      if (!CountFits(size, 1, *stream, /*charge=*/true)) {
-        ReportImplausibleCount();
+      if (!PayloadFits(size, 1, stream)) {
+        ReportImplausibleCount(stream);
         return EncodableValue(std::string());
+      }
+      if (const uint8_t* bytes = stream->ReadInPlace(size)) {
+        return EncodableValue(std::string(reinterpret_cast<const char*>(bytes), size));
       }
       std::string text(size, '\0');
       if (size != 0) stream->ReadBytes(reinterpret_cast<uint8_t*>(text.data()), size);
@@ -162,13 +195,17 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case kListTag: {
       DepthGuard depth;
       size_t count = ReadSize(stream);
-      if (depth.too_deep() || !CountFits(count, 1, *stream, /*charge=*/false)) {
-        ReportImplausibleCount();
+      if (depth.too_deep()) {
+        ReportTooDeep();
+        return EncodableValue(EncodableList());
+      }
+      if (!ContainerFits(count, 1, *stream)) {
+        ReportImplausibleCount(stream);
         return EncodableValue(EncodableList());
       }
       EncodableList list;
       list.reserve(std::min(count, kMaxReserve));
-      for (size_t i = 0; i < count && MayReadElement(*stream); ++i) {
+      for (size_t i = 0; i < count && MayReadEntry(stream, 1); ++i) {
         list.push_back(ReadValue(stream));
       }
       return EncodableValue(std::move(list));
@@ -176,12 +213,16 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case kMapTag: {
       DepthGuard depth;
       size_t count = ReadSize(stream);
-      if (depth.too_deep() || !CountFits(count, 2, *stream, /*charge=*/false)) {
-        ReportImplausibleCount();
+      if (depth.too_deep()) {
+        ReportTooDeep();
+        return EncodableValue(EncodableMap());
+      }
+      if (!ContainerFits(count, 2, *stream)) {
+        ReportImplausibleCount(stream);
         return EncodableValue(EncodableMap());
       }
       EncodableMap map;
-      for (size_t i = 0; i < count && MayReadElement(*stream); ++i) {
+      for (size_t i = 0; i < count && MayReadEntry(stream, 2); ++i) {
         EncodableValue key = ReadValue(stream);
         EncodableValue value = ReadValue(stream);
         // The first occurrence of a key wins.

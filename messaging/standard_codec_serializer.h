@@ -31,14 +31,20 @@ class StandardCodecSerializer {
   size_t ReadSize(ByteStreamReader* stream) const;
   void WriteSize(size_t size, ByteStreamWriter* stream) const;
 
-  // Containers nested deeper than this decode as null, so that a hostile message cannot
-  // exhaust the stack.
+  // A container nested deeper than this decodes empty, with a diagnostic line naming the
+  // limit, so that a hostile message cannot exhaust the stack; valid messages from the user
+  // interface stay far below it.
   static constexpr int kMaxNesting = 256;
-  // One decode may make up this many bytes (zero-filled data) or elements (nulls, one
-  // diagnostic line each) past the end of its message, in all its values together; a count
-  // beyond that is reported once and decodes empty, and a container stops there, so that a
-  // hostile message cannot exhaust memory or flood the error stream.
+  // What one message may make up past its end, in all its values together: zero-filled bytes
+  // of a string or typed list whose size runs past the end (all of its bytes, since such a
+  // read copies nothing), and one per value of each container entry read past the end (null,
+  // one diagnostic line each). A size that would take more decodes empty (the first such one
+  // of a message with a diagnostic line), and a container stops there, so that no count, however
+  // nested or repeated, makes a small message take much memory or flood the error stream.
   static constexpr size_t kMaxOverrun = 4096;
+
+  // The bytes decodes on the calling thread have made up so far, for checks of that bound.
+  static size_t MadeUpOnThisThread();
 };
 
 }  // namespace flutter

@@ -46,6 +46,16 @@ size_t EncodedSizeBound(const EncodableValue& value) {
       return kHeader + 8;
   }
 }
+// Writes the value in place: `value ? *value : EncodableValue()` would copy a frame-sized
+// value before writing it.
+void WriteValueOrNull(const StandardCodecSerializer& serializer, const EncodableValue* value,
+                      ByteStreamWriter* stream) {
+  if (value != nullptr) {
+    serializer.WriteValue(*value, stream);
+  } else {
+    serializer.WriteValue(EncodableValue(), stream);
+  }
+}
 }  // namespace
 
 const StandardMethodCodec& StandardMethodCodec::GetInstance(
@@ -80,7 +90,7 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCallInter
                  (call.arguments() ? EncodedSizeBound(*call.arguments()) : 1));
   ByteBufferStreamWriter stream(bytes.get());
   serializer_->WriteValue(EncodableValue(call.method_name()), &stream);
-  serializer_->WriteValue(call.arguments() ? *call.arguments() : EncodableValue(), &stream);
+  WriteValueOrNull(*serializer_, call.arguments(), &stream);
   return bytes;
 }
 
@@ -90,7 +100,7 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelope
   bytes->reserve(1 + (result ? EncodedSizeBound(*result) : 1));
   ByteBufferStreamWriter stream(bytes.get());
   stream.WriteByte(kSuccessEnvelope);
-  serializer_->WriteValue(result ? *result : EncodableValue(), &stream);
+  WriteValueOrNull(*serializer_, result, &stream);
   return bytes;
 }
 
@@ -105,7 +115,7 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeErrorEnvelopeIn
   serializer_->WriteValue(EncodableValue(error_code), &stream);
   serializer_->WriteValue(error_message.empty() ? EncodableValue() : EncodableValue(error_message),
                           &stream);
-  serializer_->WriteValue(error_details ? *error_details : EncodableValue(), &stream);
+  WriteValueOrNull(*serializer_, error_details, &stream);
   return bytes;
 }
 

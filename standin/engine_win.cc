@@ -164,7 +164,8 @@ void Engine::ProduceFrame() {
 void Engine::DrainLink() {
   PeerLink* link = PeerLink::Get();
   if (link == nullptr) return;
-  while (!destroyed_) {
+  // Only the frames that were queued when the wake-up began.
+  for (size_t batch = link->BeginDrain(window_.get()); batch != 0 && !destroyed_; --batch) {
     std::optional<Frame> frame = link->TakeFrame(window_.get());
     if (!frame) return;
     switch (static_cast<FrameKind>(frame->kind)) {
@@ -184,6 +185,15 @@ void Engine::DrainLink() {
 }
 
 void Engine::HandleCall(const Frame& frame) {
+  if (!IsUtf8(frame.name)) {
+    // No channel can have such a name; said once, answered, and the link goes on.
+    EmitEvent("link_error", JsonObjectWriter()
+                                .String("reason", "channel name is not UTF-8")
+                                .Uint("id", frame.id)
+                                .Finish());
+    PeerLink::Get()->Send(FrameKind::kResponse, frame.id, "", nullptr, 0);
+    return;
+  }
   const auto it = callbacks_.find(frame.name);
   if (it == callbacks_.end()) {
     PeerLink::Get()->Send(FrameKind::kResponse, frame.id, frame.name, nullptr, 0);

@@ -42,6 +42,10 @@ class PeerLink {
   void AttachReceiver(HWND window, UINT message);
   // Frames still queued go to the next receiver, or are answered or dropped when none is left.
   void DetachReceiver(HWND window);
+  // Starts handling a wake-up: the number of frames queued now for `window`, to be taken with
+  // TakeFrame. Frames that arrive meanwhile post a new wake-up, which queues behind the
+  // messages the host posted in between, so that link traffic never starves them.
+  size_t BeginDrain(HWND window);
   // The next queued frame if `window` is the current receiver.
   std::optional<Frame> TakeFrame(HWND window);
 
@@ -58,6 +62,8 @@ class PeerLink {
   // Lock held. A call gets an empty response; anything else is dropped.
   void AnswerUnclaimedLocked(const Frame& frame);
   void WriteAll(const std::vector<uint8_t>& bytes) noexcept;
+  // Lock held. Posts a wake-up to the current receiver unless one is pending.
+  void WakeLocked(bool force);
 
   const HANDLE input_;
   const HANDLE output_;
@@ -67,6 +73,8 @@ class PeerLink {
   std::mutex queue_mutex_;  // guards receivers_ and queue_
   std::vector<Receiver> receivers_;
   std::deque<Frame> queue_;
+  // A wake-up is posted and not yet begun: one is enough however many frames arrive.
+  bool wake_pending_ = false;
 };
 
 // Sends an event to the driver when the link is on; does nothing otherwise. Any thread.

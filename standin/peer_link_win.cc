@@ -103,7 +103,12 @@ void PeerLink::Deliver(Frame frame) {
     return;
   }
   queue_.push_back(std::move(frame));
-  PostMessageW(receivers_.back().window, receivers_.back().message, 0, 0);
+  WakeLocked(false);
+}
+
+void PeerLink::WakeLocked(bool force) {
+  if (receivers_.empty() || (wake_pending_ && !force)) return;
+  wake_pending_ = PostMessageW(receivers_.back().window, receivers_.back().message, 0, 0) != FALSE;
 }
 
 void PeerLink::AnswerUnclaimedLocked(const Frame& frame) {
@@ -115,7 +120,7 @@ void PeerLink::AnswerUnclaimedLocked(const Frame& frame) {
 void PeerLink::AttachReceiver(HWND window, UINT message) {
   std::lock_guard<std::mutex> lock(queue_mutex_);
   receivers_.push_back({window, message});
-  if (!queue_.empty()) PostMessageW(window, message, 0, 0);
+  if (!queue_.empty()) WakeLocked(true);
 }
 
 void PeerLink::DetachReceiver(HWND window) {
@@ -125,11 +130,19 @@ void PeerLink::DetachReceiver(HWND window) {
                    receivers_.end());
   if (queue_.empty()) return;
   if (!receivers_.empty()) {
-    PostMessageW(receivers_.back().window, receivers_.back().message, 0, 0);
+    WakeLocked(true);
     return;
   }
   for (const Frame& frame : queue_) AnswerUnclaimedLocked(frame);
   queue_.clear();
+  wake_pending_ = false;
+}
+
+size_t PeerLink::BeginDrain(HWND window) {
+  std::lock_guard<std::mutex> lock(queue_mutex_);
+  if (receivers_.empty() || receivers_.back().window != window) return 0;
+  wake_pending_ = false;
+  return queue_.size();
 }
 
 std::optional<Frame> PeerLink::TakeFrame(HWND window) {

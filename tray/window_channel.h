@@ -56,7 +56,8 @@ class WindowChannel {
   // hidden and close-to-tray is still on.
   void ShowOnFirstFrame();
 
-  // Adds the icon unless it is in place; a refusal leaves it absent for the next caller.
+  // Adds the icon unless it is in place; `icon_added` is true exactly when the shell holds it
+  // afterwards (a refused add of an icon it still holds counts as added).
   void AddTrayIcon();
   // Removes the icon if it is in place; it counts as removed whatever the shell answers.
   void RemoveTrayIcon();

@@ -8,7 +8,13 @@ namespace tesso {
 
 void WindowChannel::AddTrayIcon() {
   if (icon_added_) return;
-  if (!shell_->ShellNotifyIconW(kNimAdd, icon_data_)) return;
+  // A refused add may mean the shell already holds the icon (a "TaskbarCreated" that did not
+  // come from a restarted taskbar); the icon counts as present when a modify of it succeeds,
+  // which also brings its tooltip up to date.
+  if (!shell_->ShellNotifyIconW(kNimAdd, icon_data_) &&
+      !shell_->ShellNotifyIconW(kNimModify, icon_data_)) {
+    return;
+  }
   icon_added_ = true;
   // Version 4: events carry the event in the low word of lparam, and selection arrives as
   // NIN_SELECT / NIN_KEYSELECT.
@@ -75,7 +81,8 @@ bool WindowChannel::HandleWindowMessage(uint32_t message, uint64_t wparam, int64
     return true;
   }
   if (IsRegistered(taskbar_created_message_, message)) {
-    // Explorer restarted: the old icon is gone with it. The engine and the window base still
+    // Explorer restarted: the old icon is gone with it, or, when any other process sent the
+    // message, it is still there and the add finds it. The engine and the window base still
     // see the message.
     icon_added_ = false;
     if (close_to_tray_ || viewer_active_) AddTrayIcon();

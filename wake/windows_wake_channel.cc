@@ -86,6 +86,7 @@ void WindowsWakeChannel::RunAdapterQuery() noexcept {
   std::lock_guard<std::mutex> lock(result_mutex_);
   result_value_ = std::move(value);
   result_failed_ = failed;
+  result_ready_ = true;
   // Posted under the lock (posting never waits for the UI thread), so that a call which finds
   // the message refused also finds the outcome complete.
   result_unposted_ = !ports_.poster->PostMessageW(window_, kResultMessage, 0, 0);
@@ -93,9 +94,17 @@ void WindowsWakeChannel::RunAdapterQuery() noexcept {
 
 void WindowsWakeChannel::DeliverAdapterResult() {
   if (!pending_result_) return;
+  {
+    // Any process can post the message: before the worker has stored its outcome it is not
+    // the worker's, and waiting for the query here would hold the UI thread.
+    std::lock_guard<std::mutex> lock(result_mutex_);
+    if (!result_ready_) return;
+  }
+  // The worker has stored its outcome; at most its post and unlock remain.
   if (worker_.joinable()) worker_.join();
   std::unique_ptr<flutter::MethodResult<Value>> result = std::move(pending_result_);
   std::lock_guard<std::mutex> lock(result_mutex_);
+  result_ready_ = false;
   result_unposted_ = false;
   if (!result_failed_) {
     result->Success(result_value_);

@@ -44,8 +44,9 @@ class WindowsWakeChannel {
   WindowsWakeChannel(const WindowsWakeChannel&) = delete;
   WindowsWakeChannel& operator=(const WindowsWakeChannel&) = delete;
 
-  // Answers the query in flight with its outcome; does nothing when none is in flight. UI
-  // thread, when kResultMessage arrives.
+  // Answers the query in flight once its worker has stored the outcome; does nothing, and
+  // never waits, when none is in flight or its outcome is not stored yet (a message from
+  // another process). UI thread, when kResultMessage arrives.
   void DeliverAdapterResult();
 
  private:
@@ -63,9 +64,11 @@ class WindowsWakeChannel {
   std::unique_ptr<flutter::MethodResult<Value>> pending_result_;
   std::thread worker_;
   std::mutex result_mutex_;
-  // Guarded by result_mutex_: the last query's outcome map and whether it failed.
+  // Guarded by result_mutex_: the last query's outcome map, whether it failed, and whether
+  // it is stored and not yet delivered.
   Value result_value_;
   bool result_failed_ = false;
+  bool result_ready_ = false;
   // Guarded by result_mutex_: the worker finished but Windows refused its message, so the
   // outcome must be delivered without it.
   bool result_unposted_ = false;

@@ -23,23 +23,35 @@ TEST(Utf8Test, ReplacesUnpairedSurrogates) {
   EXPECT_EQ(Utf16ToUtf8(high_at_end), "x\xEF\xBF\xBD");
 }
 
-TEST(Utf8Test, MeasuresWellFormedSequences) {
-  EXPECT_EQ(Utf8SequenceLength("A"), 1u);
-  EXPECT_EQ(Utf8SequenceLength("\xC3\xA9"), 2u);
-  EXPECT_EQ(Utf8SequenceLength("\xE4\xB8\xAD"), 3u);
-  EXPECT_EQ(Utf8SequenceLength("\xF4\x8F\xBF\xBF"), 4u);  // U+10FFFF
-}
-
-TEST(Utf8Test, RefusesIllFormedSequences) {
-  EXPECT_EQ(Utf8SequenceLength(""), 0u);
-  EXPECT_EQ(Utf8SequenceLength("\x80"), 0u);              // stray continuation
-  EXPECT_EQ(Utf8SequenceLength("\xC0\xAF"), 0u);          // overlong
-  EXPECT_EQ(Utf8SequenceLength("\xE0\x80\xAF"), 0u);      // overlong
-  EXPECT_EQ(Utf8SequenceLength("\xED\xA0\x80"), 0u);      // surrogate
-  EXPECT_EQ(Utf8SequenceLength("\xF4\x90\x80\x80"), 0u);  // past U+10FFFF
-  EXPECT_EQ(Utf8SequenceLength("\xF5\x80\x80\x80"), 0u);
-  EXPECT_EQ(Utf8SequenceLength("\xE4\xB8"), 0u);      // truncated
-  EXPECT_EQ(Utf8SequenceLength("\xE4\x41\xAD"), 0u);  // not a continuation
+TEST(Utf8Test, MeasuresSequencesAndChecksWholeTexts) {
+  const struct {
+    const char* text;
+    size_t length;  // of the first sequence; 0: ill-formed
+    bool whole;     // the whole text is UTF-8
+  } cases[] = {
+      {"A", 1, true},
+      {"\xC3\xA9", 2, true},
+      {"\xE4\xB8\xAD", 3, true},
+      {"\xF4\x8F\xBF\xBF", 4, true},  // U+10FFFF
+      {"", 0, true},
+      {"\x80", 0, false},              // stray continuation
+      {"\xC0\xAF", 0, false},          // overlong
+      {"\xE0\x80\xAF", 0, false},      // overlong
+      {"\xED\xA0\x80", 0, false},      // surrogate
+      {"\xF4\x90\x80\x80", 0, false},  // past U+10FFFF
+      {"\xF5\x80\x80\x80", 0, false},
+      {"\xE4\xB8", 0, false},      // truncated
+      {"\xE4\x41\xAD", 0, false},  // not a continuation
+      {"ab\xC3\xA9", 1, true},
+      {"ab\xFF"
+       "c",
+       1, false},  // ill-formed after well-formed
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(Utf8SequenceLength(c.text), c.length);
+    EXPECT_EQ(IsUtf8(c.text), c.whole);
+  }
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // a truncated sequence).
 size_t Utf8SequenceLength(std::string_view text);
 
+// Whether all of `text` is well-formed UTF-8.
+bool IsUtf8(std::string_view text);
+
 }  // namespace tesso::standin
 
 #endif  // TESSO_STANDIN_WIRE_UTF8_H_

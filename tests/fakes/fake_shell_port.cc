@@ -46,7 +46,6 @@ bool FakeShellPort::ChangeWindowMessageFilterEx(WindowHandle window, uint32_t me
                                                 uint32_t action) {
   Log("ChangeWindowMessageFilterEx", {message, action});
   windows.push_back(window);
-  filtered_messages.push_back(message);
   return true;
 }
 
@@ -70,15 +69,21 @@ IconHandle FakeShellPort::LoadImageW(ModuleHandle module, uint32_t resource_id, 
 }
 
 void FakeShellPort::DestroyIcon(IconHandle icon) {
-  Log("DestroyIcon");
-  destroyed_icons.push_back(icon);
+  Log("DestroyIcon", {static_cast<int64_t>(icon)});
 }
 
 bool FakeShellPort::ShellNotifyIconW(uint32_t request, const tesso::NotifyIconRecord& record) {
   Log("Shell_NotifyIconW", {request});
   windows.push_back(record.window);
   notify_calls.push_back({request, record});
-  return !(request == tesso::kNimAdd && refuse_add);
+  if (request == tesso::kNimAdd) {
+    if (refuse_add || holds_icon) return false;
+    holds_icon = true;
+    return true;
+  }
+  if (!holds_icon) return false;
+  if (request == tesso::kNimDelete) holds_icon = false;
+  return true;
 }
 
 bool FakeShellPort::IsIconic(WindowHandle window) {
@@ -132,7 +137,6 @@ bool FakeShellPort::SetMenuDefaultItem(MenuHandle menu, uint32_t item, bool by_p
 
 bool FakeShellPort::GetCursorPos(tesso::ScreenPoint* point) {
   Log("GetCursorPos");
-  if (fail_cursor) return false;
   *point = cursor;
   return true;
 }

@@ -45,11 +45,13 @@ class FakeShellPort : public tesso::ShellPort {
   static constexpr int32_t kSmallIconHeight = 22;
 
   // Switches.
-  bool refuse_add = false;        // NIM_ADD answers false
+  bool refuse_add = false;  // NIM_ADD answers false
+  // Whether the shell holds the icon: an add of a held icon is refused as a duplicate, and
+  // a modify, version or delete of an icon not held fails, as the real shell does.
+  bool holds_icon = false;
   bool fail_register = false;     // RegisterWindowMessageW answers 0
   bool fail_load_image = false;   // LoadImageW answers kNone
   bool fail_create_menu = false;  // CreatePopupMenu answers kNone
-  bool fail_cursor = false;       // GetCursorPos answers false
   bool iconic = false;            // IsIconic's answer
   tesso::ScreenPoint cursor{640, 1050};
   // Run inside DestroyWindow and TrackPopupMenu, as Windows runs WM_DESTROY and a modal loop.
@@ -60,11 +62,9 @@ class FakeShellPort : public tesso::ShellPort {
   std::vector<std::string> calls;            // every call, in order, as "Name arg arg" (decimal)
   std::vector<tesso::WindowHandle> windows;  // every window argument, in order
   std::vector<std::u16string> registered_names;
-  std::vector<uint32_t> filtered_messages;
   std::vector<LoadImageCall> loaded_images;
   std::vector<NotifyCall> notify_calls;
   std::vector<MenuEntry> menu_entries;  // of every menu, in order
-  std::vector<tesso::IconHandle> destroyed_icons;
 
   // The notification requests of one kind, in order.
   std::vector<NotifyCall> NotifyCalls(uint32_t request) const;

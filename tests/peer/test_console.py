@@ -17,6 +17,24 @@ FAKE = os.path.join(HERE, "fake_engine.py")
 TOOL = os.path.join(HERE, "..", "..", "tools", "tesso-peer")
 
 
+def test_run_starts_the_unmanaged_session_unless_given_a_prefix(monkeypatch):
+    started = []
+
+    def record(how):
+        def start(*args, **kwargs):
+            started.append((how, kwargs.get("prefix")))
+            raise KeyboardInterrupt
+
+        return start
+
+    monkeypatch.setattr(console, "start_session", record("bare"))
+    monkeypatch.setattr(console.HostSession, "start", record("prefix"))
+    for argv in (["run", "host.exe"], ["run", "--prefix", "/p", "host.exe"]):
+        with pytest.raises(KeyboardInterrupt):
+            console.run_console(build_parser().parse_args(argv))
+    assert started == [("bare", None), ("prefix", "/p")]
+
+
 class TestReplySyntax:
     @pytest.mark.parametrize("text, expected", [
         ("5", codec.encode_success(5)),
@@ -61,6 +79,12 @@ class TestCommandLine:
             'error list:[str:"e",null,null]']
         assert run("decode", "--as", "call", "0301000000") == [
             "-", "stderr: Invalid method call; method name is not a string."]
+        assert run("decode", "07fe1027") == [
+            'str:""', "stderr: Invalid read in StandardCodecByteStreamReader"]
+        odd = subprocess.run([sys.executable, TOOL, "decode", "07fe102"], capture_output=True,
+                             text=True, timeout=30)
+        assert (odd.returncode, odd.stdout, odd.stderr.count("\n")) == (2, "", 1)
+        assert "not an even number of hex digits" in odd.stderr
         assert "VALUE syntax" in subprocess.run([sys.executable, TOOL, "run", "--help"],
                                                 capture_output=True, text=True,
                                                 timeout=30).stdout

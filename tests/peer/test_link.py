@@ -51,12 +51,17 @@ class TestParser:
     @pytest.mark.parametrize("data, message", [
         (struct.pack("<I", 6) + bytes(6), "shorter than its header"),
         (struct.pack("<IBIH", 8, 1, 1, 2) + b"a", "runs past the frame"),
-        (struct.pack("<IBIH", 9, 1, 1, 2) + b"\xff\xfe", "not UTF-8"),
         (struct.pack("<I", link.MAX_FRAME + 1), "exceeds the limit"),
     ])
     def test_malformed_frames(self, data, message):
         with pytest.raises(FrameError, match=message):
             FrameParser().feed(data)
+
+    def test_a_name_that_is_not_utf8_keeps_its_bytes_and_the_link_up(self):
+        data = struct.pack("<IBIH", 9, 2, 7, 2) + b"\xff\xfe"
+        frames = FrameParser().feed(data + encode_frame(Frame(2, 8, "ok", b"")))
+        assert [(f.id, f.name) for f in frames] == [(7, "\udcff\udcfe"), (8, "ok")]
+        assert encode_frame(frames[0]) == data
 
     def test_unknown_kinds_are_passed_on(self):
         frame = Frame(99, 3, "n", b"b")

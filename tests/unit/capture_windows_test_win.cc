@@ -113,12 +113,14 @@ TEST_F(CaptureWindowsTest, GdiCopiesTheShownPicturePixelForPixel) {
   const tesso::DisplayInfo display{tesso::MonitorHandle{1}, kLeft,          kTop,
                                    kLeft + kWidth,          kTop + kHeight, true};
   bool changed = false;
-  // The X server shows the window a little after it was made: look again until it does.
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  // The X server shows the window a little after it was made: look again, for up to 10 s,
+  // until it does.
+  const ULONGLONG give_up = ::GetTickCount64() + 10000;
+  do {
     PumpFor(20);
     ASSERT_TRUE(capture.CaptureDisplay(display, &changed));
-    if (Colours(capture.raw_image().pixels) == Colours(kPicture)) break;
-  }
+  } while (Colours(capture.raw_image().pixels) != Colours(kPicture) &&
+           ::GetTickCount64() < give_up);
   EXPECT_EQ(Colours(capture.raw_image().pixels), Colours(kPicture));
   EXPECT_STREQ(capture.GetBackendName(), "gdi");
   ASSERT_TRUE(capture.CaptureDisplay(display, &changed));

@@ -1,9 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "messaging/byte_buffer_stream_reader.h"
@@ -31,6 +33,8 @@ using tesso_test::ToHex;
 using Bytes = std::vector<uint8_t>;
 
 const char kInvalidRead[] = "Invalid read in StandardCodecByteStreamReader\n";
+const char kTooDeep[] =
+    "Nesting limit of 256 exceeded in StandardCodecSerializer::ReadValueOfType\n";
 
 Bytes Encode(const EncodableValue& value) {
   Bytes bytes;
@@ -204,10 +208,11 @@ TEST(StandardCodecMalformed, HostileCountsAndNestingStayBounded) {
 
   // Three strings, each declared 3000 bytes long with (almost) nothing behind it: the first
   // is made up of zeros, which spends most of what one decode may make up past the end; the
-  // others are refused. A failed read leaves the position, so each next tag follows the size.
+  // others are refused, only the first of them with a line. A failed read leaves the position, so
+  // each next tag follows the size.
   //   0c 03 | 07 fe b80b | 07 fe b80b | 07 fe b80b
   EXPECT_EQ(DecodeCapturingErrors(FromHex("0c0307feb80b07feb80b07feb80b"), &value),
-            RepeatLine(kInvalidRead, 3));
+            RepeatLine(kInvalidRead, 2));
   ASSERT_TRUE(std::holds_alternative<EncodableList>(value));
   const auto& strings = std::get<EncodableList>(value);
   ASSERT_EQ(strings.size(), 3u);
@@ -243,7 +248,7 @@ TEST(StandardCodecMalformed, HostileCountsAndNestingStayBounded) {
   }
   deep.push_back(0x00);
   std::string errors = DecodeCapturingErrors(deep, &value);
-  EXPECT_EQ(errors, kInvalidRead);
+  EXPECT_EQ(errors, kTooDeep);
   int depth = 0;
   for (const EncodableValue* v = &value; std::holds_alternative<EncodableList>(*v);) {
     const auto& list = std::get<EncodableList>(*v);
@@ -253,6 +258,126 @@ TEST(StandardCodecMalformed, HostileCountsAndNestingStayBounded) {
   }
   // kMaxNesting lists that decoded, the innermost of them holding the one refused (empty).
   EXPECT_EQ(depth, StandardCodecSerializer::kMaxNesting + 1);
+}
+
+// Bytes of every string and typed list and every element a decoded value holds.
+size_t Weight(const EncodableValue& value) {
+  return std::visit(
+      [](const auto& v) -> size_t {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+          return v.size();
+        } else if constexpr (std::is_same_v<T, EncodableList>) {
+          size_t sum = v.size();
+          for (const auto& e : v) sum += Weight(e);
+          return sum;
+        } else if constexpr (std::is_same_v<T, EncodableMap>) {
+          size_t sum = 2 * v.size();
+          for (const auto& [key, e] : v) sum += Weight(key) + Weight(e);
+          return sum;
+        } else if constexpr (std::is_same_v<T, std::vector<uint8_t>> ||
+                             std::is_same_v<T, std::vector<int32_t>> ||
+                             std::is_same_v<T, std::vector<int64_t>> ||
+                             std::is_same_v<T, std::vector<double>> ||
+                             std::is_same_v<T, std::vector<float>>) {
+          return v.size() * sizeof(typename T::value_type);
+        } else {
+          return 0;
+        }
+      },
+      static_cast<const flutter::EncodableVariant&>(value));
+}
+
+void AppendU32(Bytes* bytes, uint32_t number) {
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes->push_back(static_cast<uint8_t>(number >> shift));
+}
+
+// A list of `size` bytes whose elements are headers `tag ff <n>`, each declaring one byte more
+// than the rest of the message: a failed read leaves the position behind the header, so every
+// header would make up the rest of the message again.
+Bytes Amplifier(uint8_t tag, size_t size) {
+  Bytes bytes{0x0c, 0xff};
+  AppendU32(&bytes, static_cast<uint32_t>((size - 6) / 6));
+  while (bytes.size() + 6 <= size) {
+    bytes.push_back(tag);
+    bytes.push_back(0xff);
+    AppendU32(&bytes, static_cast<uint32_t>(size - bytes.size() - 4 + 1));
+  }
+  return bytes;
+}
+
+// Containers nested `levels` deep, each declaring the rest of the message plus the budget as
+// its count, over a body of `true`s.
+Bytes NestedCounts(int levels, size_t size) {
+  Bytes bytes;
+  for (int level = 0; level < levels; ++level) {
+    bytes.push_back(0x0c);
+    bytes.push_back(0xff);
+    AppendU32(&bytes, static_cast<uint32_t>(size - bytes.size() - 4 +
+                                            StandardCodecSerializer::kMaxOverrun));
+  }
+  bytes.resize(size, 0x01);
+  return bytes;
+}
+
+TEST(StandardCodecBudget, NoMessageMakesUpMoreThanItsBudgetHoweverCountsNestOrRepeat) {
+  const size_t kBudget = StandardCodecSerializer::kMaxOverrun;
+  struct Case {
+    const char* name;
+    Bytes message;
+  };
+  const Case cases[] = {
+      {"byte-list headers, 90 KB", Amplifier(0x08, 90000)},
+      {"string headers, 2 KB", Amplifier(0x07, 2000)},
+      {"int64-list headers, 20 KB", Amplifier(0x0a, 20000)},
+      {"256 nested counts, 16 KB", NestedCounts(256, 16 * 1024)},
+      {"map of past-end entries", FromHex("0dfe0010")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ByteBufferStreamReader reader(c.message.data(), c.message.size());
+    const size_t before = StandardCodecSerializer::MadeUpOnThisThread();
+    testing::internal::CaptureStderr();
+    EncodableValue value = StandardCodecSerializer::GetInstance().ReadValue(&reader);
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_LE(reader.made_up(), kBudget);
+    EXPECT_EQ(StandardCodecSerializer::MadeUpOnThisThread() - before, reader.made_up());
+    EXPECT_LE(Weight(value), c.message.size() + kBudget);
+    EXPECT_LE(static_cast<size_t>(std::count(errors.begin(), errors.end(), '\n')),
+              c.message.size() + kBudget);
+  }
+}
+
+TEST(StandardCodecBudget, OneBudgetPerMessageFromWhicheverEntryPoint) {
+  // A size past the end is made up whole; called directly, ReadValueOfType has the budget
+  // too. 03 61 as a string: three NULs.
+  Bytes short_string = FromHex("0361");
+  ByteBufferStreamReader reader(short_string.data(), short_string.size());
+  testing::internal::CaptureStderr();
+  EncodableValue value = StandardCodecSerializer::GetInstance().ReadValueOfType(7, &reader);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), kInvalidRead);
+  EXPECT_EQ(value, EncodableValue(std::string(3, '\0')));
+  EXPECT_EQ(reader.made_up(), 3u);
+
+  // A method call's name and arguments share one budget: 3000 made-up bytes of name leave
+  // too little for 3000 more of arguments, which decode empty.
+  testing::internal::CaptureStderr();
+  auto call = StandardMethodCodec::GetInstance().DecodeMethodCall(FromHex("07feb80b07feb80b"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), RepeatLine(kInvalidRead, 2));
+  ASSERT_NE(call, nullptr);
+  EXPECT_EQ(call->method_name(), std::string(3000, '\0'));
+  EXPECT_EQ(*call->arguments(), EncodableValue(std::string()));
+
+  // Nested one past the limit: the innermost container decodes empty, said as such.
+  Bytes deep;
+  for (int i = 0; i < StandardCodecSerializer::kMaxNesting + 1; ++i) {
+    deep.push_back(0x0c);
+    deep.push_back(0x01);
+  }
+  deep.push_back(0x01);
+  EXPECT_EQ(DecodeCapturingErrors(deep, &value), kTooDeep);
+  EXPECT_EQ(Weight(value), static_cast<size_t>(StandardCodecSerializer::kMaxNesting));
 }
 
 TEST(StandardMethodCodec, CallsAndEnvelopesHaveTheirExactBytes) {

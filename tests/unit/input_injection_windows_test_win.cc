@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/unique_handle_win.h"
+#include "input/display_catalogue.h"
 #include "input/display_port_win.h"
 #include "input/input_port_win.h"
 #include "input/keyboard_injection.h"
@@ -156,6 +157,21 @@ TEST_F(InputInjectionWindowsTest, AClickAtTheCentreMovesThePointerThereAndPresse
   EXPECT_EQ(cursor.y, height / 2);
   EXPECT_THAT(seen_,
               ElementsAre(Seen{"down", width / 2, height / 2}, Seen{"up", width / 2, height / 2}));
+}
+
+// On several screens (wine-run --screens) the absolute space spans them all.
+TEST_F(InputInjectionWindowsTest, AClickAtTheCentreOfEachDisplayMovesThePointerThere) {
+  const std::vector<tesso::DisplayInfo> displays = tesso::EnumerateDisplays(displays_);
+  ASSERT_FALSE(displays.empty());
+  for (size_t i = 0; i < displays.size(); ++i) {
+    SCOPED_TRACE(i);
+    const tesso::DisplayInfo& d = displays[i];
+    ASSERT_TRUE(tesso::ClickJob(ports(), static_cast<int32_t>(i), 0.5, 0.5, false));
+    POINT cursor = {};
+    ASSERT_TRUE(::GetCursorPos(&cursor));
+    EXPECT_EQ(std::vector<LONG>({cursor.x, cursor.y}),
+              std::vector<LONG>({d.left + d.width() / 2, d.top + d.height() / 2}));
+  }
 }
 
 }  // namespace

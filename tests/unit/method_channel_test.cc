@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -133,6 +134,30 @@ TEST_F(MethodChannelTest, NotImplementedAndUndecodableCallsAnswerEmpty) {
   EXPECT_FALSE(reached);
   EXPECT_TRUE(fake_engine::ResponseFor(id).answered);
   EXPECT_TRUE(fake_engine::ResponseFor(id).bytes.empty());
+}
+
+TEST_F(MethodChannelTest, AHandlerThatThrowsIsAnsweredEmptyAtOnceWithOneLine) {
+  struct Case {
+    const char* name;
+    bool answer_first;
+    std::string response_hex;
+  };
+  const Case cases[] = {{"throws before answering", false, ""},
+                        {"throws after answering", true, "0000"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    channel_->SetMethodCallHandler([&c](const auto&, Result result) {
+      if (c.answer_first) result->Success();
+      throw std::runtime_error("handler failed");
+    });
+    testing::internal::CaptureStderr();
+    int id = Call(kEchoFive);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: the handler of channel com.example/test threw an exception.\n");
+    EXPECT_TRUE(fake_engine::ResponseFor(id).answered);
+    EXPECT_EQ(ToHex(fake_engine::ResponseFor(id).bytes), c.response_hex);
+    EXPECT_EQ(fake_engine::DuplicateResponses(), 0);
+  }
 }
 
 TEST_F(MethodChannelTest, NameOnlyCallHasNullArguments) {

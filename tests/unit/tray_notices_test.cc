@@ -52,60 +52,40 @@ TEST(TrayTextsTest, EveryTextHasExactlyTheGivenCodeUnits) {
   EXPECT_EQ(std::u16string(tesso::kMenuStopHosting), FromUtf8("停止被远程控制"));
 }
 
-TEST(TrayTextsTest, PunctuationIsFullWidthAndTheDotIsTheMiddleDotBetweenSpaces) {
-  const std::u16string tip = tesso::kTipViewerActive;
-  ASSERT_EQ(tip.size(), 15u);
-  EXPECT_EQ(tip.substr(5, 3), std::u16string({0x0020, 0x00B7, 0x0020}));
-  const std::u16string hide = tesso::kHideNoticeBody;
-  ASSERT_EQ(hide.size(), 24u);
-  EXPECT_EQ(hide[7], 0x3002);
-  EXPECT_EQ(hide[16], 0xFF0C);
-  EXPECT_EQ(hide[23], 0x3002);
-  const std::u16string viewer = tesso::kViewerNoticeBody;
-  ASSERT_EQ(viewer.size(), 25u);
-  EXPECT_EQ(viewer[14], 0xFF0C);
-  EXPECT_EQ(viewer[24], 0x3002);
-}
+// --- The copy rule: up to the field's size less one, up to the first NUL, cut anywhere ---
 
-// --- The copy rule ---
-
-TEST(CopyRuleTest, TextsUpToFieldSizeLessOneAreCopiedWhole) {
-  std::array<char16_t, tesso::kTipUnits> tip;
-  tip.fill(u'#');
-  CopyToField(Letters(127), &tip);
-  EXPECT_EQ(FieldText(tip), Letters(127));
-  EXPECT_EQ(tip[127], u'\0');
-}
-
-TEST(CopyRuleTest, LongerTextsAreCutToFieldSizeLessOne) {
-  std::array<char16_t, tesso::kTipUnits> tip;
-  std::array<char16_t, tesso::kInfoTitleUnits> title;
-  std::array<char16_t, tesso::kInfoUnits> body;
-  CopyToField(Letters(128), &tip);
-  CopyToField(Letters(100), &title);
-  CopyToField(Letters(1000), &body);
-  EXPECT_EQ(FieldText(tip), Letters(127));
-  EXPECT_EQ(FieldText(title), Letters(63));
-  EXPECT_EQ(FieldText(body), Letters(255));
-  EXPECT_EQ(title[63], u'\0');
-  EXPECT_EQ(body[255], u'\0');
-}
-
-TEST(CopyRuleTest, CopyStopsAtTheFirstTerminator) {
-  std::array<char16_t, tesso::kInfoTitleUnits> title;
-  title.fill(u'#');
-  CopyToField(std::u16string(u"ab\0cd", 5), &title);
-  EXPECT_EQ(FieldText(title), u"ab");
-  CopyToField(u"", &title);
-  EXPECT_EQ(title[0], u'\0');
-}
-
-TEST(CopyRuleTest, CutSplitsASurrogatePair) {
-  // U+1F600 (D83D DE00) at units 62 and 63 of a title: the high surrogate stays alone.
-  std::u16string text = Letters(62) + u"\U0001F600";
-  std::array<char16_t, tesso::kInfoTitleUnits> title;
-  CopyToField(text, &title);
-  EXPECT_EQ(FieldText(title), Letters(62) + std::u16string(1, 0xD83D));
+TEST(CopyRuleTest, TextsAreCopiedUpToTheFieldSizeLessOneAndTheFirstNul) {
+  struct Row {
+    std::u16string text;
+    std::u16string tip, title, body;  // 128, 64 and 256 units
+  };
+  const Row rows[] = {
+      {Letters(127), Letters(127), Letters(63), Letters(127)},
+      {Letters(1000), Letters(127), Letters(63), Letters(255)},
+      {std::u16string(u"ab\0cd", 5), u"ab", u"ab", u"ab"},
+      {u"", u"", u"", u""},
+      // U+1F600 (D83D DE00) at units 62 and 63 of a title: the high surrogate stays alone.
+      {Letters(62) + u"\U0001F600", Letters(62) + u"\U0001F600",
+       Letters(62) + std::u16string(1, 0xD83D), Letters(62) + u"\U0001F600"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text.size());
+    std::array<char16_t, tesso::kTipUnits> tip;
+    std::array<char16_t, tesso::kInfoTitleUnits> title;
+    std::array<char16_t, tesso::kInfoUnits> body;
+    tip.fill(u'#');
+    title.fill(u'#');
+    body.fill(u'#');
+    CopyToField(row.text, &tip);
+    CopyToField(row.text, &title);
+    CopyToField(row.text, &body);
+    EXPECT_EQ(FieldText(tip), row.tip);
+    EXPECT_EQ(FieldText(title), row.title);
+    EXPECT_EQ(FieldText(body), row.body);
+    EXPECT_EQ(tip[row.tip.size()], u'\0');
+    EXPECT_EQ(title[row.title.size()], u'\0');
+    EXPECT_EQ(body[row.body.size()], u'\0');
+  }
 }
 
 // --- Balloon notices from "showNotice" ---
@@ -132,58 +112,39 @@ TEST_F(WindowChannelTest, NoticeIsAModifyOfACopyWithTheBalloonFields) {
   EXPECT_EQ(service_->icon_data().flags, 0x87u);
 }
 
-TEST_F(WindowChannelTest, NoticeWithOneTextPassesTheOtherEmpty) {
+TEST_F(WindowChannelTest, NoticeTextsAreCutConvertedLenientlyAndTheMissingOneIsEmpty) {
+  std::string long_body;
+  for (int i = 0; i < 300; ++i) long_body += "界";  // three bytes, one unit each
+  struct Row {
+    EncodableValue arguments;
+    std::u16string title, body;
+  };
+  const Row rows[] = {
+      {TextMap({{"title", "only a title"}}), u"only a title", u""},
+      {TextMap({{"body", "only a body"}}), u"", u"only a body"},
+      {EncodableValue(EncodableMap{{EncodableValue("title"), EncodableValue(int32_t{5})},
+                                   {EncodableValue("body"), EncodableValue("text")}}),
+       u"", u"text"},
+      {TextMap({{"title", std::string(100, 'T')}, {"body", long_body}}), std::u16string(63, u'T'),
+       std::u16string(255, u'\u754C')},
+      {TextMap({{"title",
+                 "a\xFF"
+                 "b"},
+                {"body",
+                 "a\xE7"
+                 "b\xE7\x95"}}),
+       u"a\uFFFDb", u"a\uFFFDb\uFFFD"},
+  };
   Create();
-  ClearRecords();
-  Call("showNotice", TextMap({{"title", "only a title"}}));
-  Call("showNotice", TextMap({{"body", "only a body"}}));
-  Call("showNotice",
-       EncodableValue(EncodableMap{{EncodableValue("title"), EncodableValue(int32_t{5})},
-                                   {EncodableValue("body"), EncodableValue("text")}}));
-  const auto modifies = shell_.NotifyCalls(tesso::kNimModify);
-  ASSERT_EQ(modifies.size(), 3u);
-  EXPECT_EQ(FieldText(modifies[0].record.info_title), u"only a title");
-  EXPECT_EQ(FieldText(modifies[0].record.info), u"");
-  EXPECT_EQ(FieldText(modifies[1].record.info_title), u"");
-  EXPECT_EQ(FieldText(modifies[1].record.info), u"only a body");
-  EXPECT_EQ(FieldText(modifies[2].record.info_title), u"");
-  EXPECT_EQ(FieldText(modifies[2].record.info), u"text");
-  for (const auto& modify : modifies) EXPECT_EQ(modify.record.flags, 0x97u);
-}
-
-TEST_F(WindowChannelTest, NoticeTextsAreCutToSixtyThreeAndTwoHundredFiftyFiveUnits) {
-  Create();
-  ClearRecords();
-  const std::string title(100, 'T');
-  std::string body;
-  for (int i = 0; i < 300; ++i) body += "界";  // three bytes, one unit each
-  Call("showNotice", TextMap({{"title", title}, {"body", body}}));
-  const auto modifies = shell_.NotifyCalls(tesso::kNimModify);
-  ASSERT_EQ(modifies.size(), 1u);
-  EXPECT_EQ(FieldText(modifies[0].record.info_title), std::u16string(63, u'T'));
-  EXPECT_EQ(FieldText(modifies[0].record.info), std::u16string(255, u'\u754C'));
-}
-
-TEST_F(WindowChannelTest, NoticeTextsAreConvertedLeniently) {
-  Create();
-  ClearRecords();
-  Call("showNotice", TextMap({{"title",
-                               "a\xFF"
-                               "b"},
-                              {"body", "\xE7\x95"}}));
-  const auto modifies = shell_.NotifyCalls(tesso::kNimModify);
-  ASSERT_EQ(modifies.size(), 1u);
-  EXPECT_EQ(FieldText(modifies[0].record.info_title), u"a\uFFFDb");
-  EXPECT_EQ(FieldText(modifies[0].record.info), u"\uFFFD");
-}
-
-TEST_F(WindowChannelTest, NoticeAddsAMissingIconFirst) {
-  Create();
-  Call("setCloseToTray", EncodableValue(false));
-  ClearRecords();
-  Call("showNotice", TextMap({{"title", "t"}}));
-  EXPECT_THAT(shell_.calls,
-              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4", "Shell_NotifyIconW 1"));
+  for (const Row& row : rows) {
+    ClearRecords();
+    EXPECT_TRUE(Call("showNotice", row.arguments).IsSuccessNull());
+    ASSERT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 1"));
+    const tesso::NotifyIconRecord& record = shell_.notify_calls.at(0).record;
+    EXPECT_EQ(FieldText(record.info_title), row.title);
+    EXPECT_EQ(FieldText(record.info), row.body);
+    EXPECT_EQ(record.flags, 0x97u);
+  }
 }
 
 // --- The viewer indication ---
@@ -219,69 +180,37 @@ TEST_F(WindowChannelTest, ViewerNoticeAtEveryChangeToActive) {
   }
 }
 
-TEST_F(WindowChannelTest, ViewerBringsTheIconWhileCloseToTrayIsOffAndTakesItAway) {
+TEST_F(WindowChannelTest, HideNoticeIsAModifyOfACopyWithItsTexts) {
   Create();
-  Call("setCloseToTray", EncodableValue(false));
   ClearRecords();
-  Call("setViewerActive", EncodableValue(true));
-  EXPECT_THAT(shell_.calls,
-              ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4", "Shell_NotifyIconW 1"));
-  EXPECT_EQ(FieldText(shell_.notify_calls.at(0).record.tip), kViewerTip);
-  EXPECT_EQ(FieldText(shell_.notify_calls.at(2).record.info_title), kViewerTitle);
-
-  ClearRecords();
-  Call("setViewerActive", EncodableValue(false));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 2"));
-  EXPECT_FALSE(service_->icon_added());
-  EXPECT_EQ(FieldText(service_->icon_data().tip), u"Tesso");
+  Offer(tesso::kWmClose);
+  const tesso::NotifyIconRecord& notice = shell_.notify_calls.at(0).record;
+  EXPECT_EQ(notice.flags, 0x10u);
+  EXPECT_EQ(notice.info_flags, 0x14u);
+  EXPECT_EQ(notice.id, 1u);
+  EXPECT_EQ(FieldText(notice.info_title), FromUtf8("Tesso仍在后台运行"));
+  EXPECT_EQ(FieldText(notice.info), FromUtf8("电脑会保持在线。点这里的图标打开，右键可以退出。"));
+  // The record itself never carries balloon text.
+  EXPECT_EQ(FieldText(service_->icon_data().info), u"");
+  EXPECT_EQ(service_->icon_data().flags, 0x87u);
 }
 
-TEST_F(WindowChannelTest, ViewerWithoutIconKeepsTheTooltipForTheNextAdd) {
-  shell_.refuse_add = true;
+TEST_F(WindowChannelTest, IconIsReAddedWithTheTooltipOfTheMoment) {
   Create();
-  ClearRecords();
   Call("setViewerActive", EncodableValue(true));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0"));
-  EXPECT_TRUE(service_->viewer_active());
-  EXPECT_EQ(FieldText(service_->icon_data().tip), kViewerTip);
-
-  shell_.refuse_add = false;
+  shell_.holds_icon = false;  // the taskbar restarted
   ClearRecords();
   Offer(TaskbarCreatedMessage());
   EXPECT_EQ(FieldText(shell_.NotifyCalls(tesso::kNimAdd).at(0).record.tip), kViewerTip);
-}
-
-// --- A refused icon ---
-
-TEST_F(WindowChannelTest, RefusedIconDropsNoticesAndIsTriedAgainAtEveryAdd) {
-  shell_.refuse_add = true;
-  Create();
-  EXPECT_THAT(shell_.NotifyCalls(tesso::kNimAdd).size(), 1u);
-  EXPECT_TRUE(shell_.NotifyCalls(tesso::kNimSetVersion).empty());
-  EXPECT_FALSE(service_->icon_added());
-
-  ClearRecords();
-  EXPECT_TRUE(Call("showNotice", TextMap({{"title", "t"}, {"body", "b"}})).IsSuccessNull());
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0"));
-
-  ClearRecords();
-  EXPECT_TRUE(Offer(tesso::kWmClose));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "ShowWindow 0"));
-  EXPECT_FALSE(service_->hide_notice_shown());
-
-  // Removing an icon that is not there asks nothing.
-  ClearRecords();
-  Call("setCloseToTray", EncodableValue(false));
-  EXPECT_EQ(shell_.NotifyCalls(tesso::kNimDelete).size(), 0u);
-  Call("setCloseToTray", EncodableValue(true));
-  EXPECT_EQ(shell_.NotifyCalls(tesso::kNimAdd).size(), 1u);
-
-  // Explorer comes back: the icon is added.
-  shell_.refuse_add = false;
-  ClearRecords();
-  EXPECT_FALSE(Offer(TaskbarCreatedMessage()));
-  EXPECT_THAT(shell_.calls, ElementsAre("Shell_NotifyIconW 0", "Shell_NotifyIconW 4"));
-  EXPECT_TRUE(service_->icon_added());
+  // The version request is a copy that differs only in its version.
+  const tesso::NotifyIconRecord& versioned = shell_.NotifyCalls(tesso::kNimSetVersion).at(0).record;
+  EXPECT_EQ(versioned.version, 4u);
+  EXPECT_EQ(versioned.flags, 0x87u);
+  EXPECT_EQ(versioned.id, 1u);
+  EXPECT_EQ(versioned.callback_message, 0x8058u);
+  EXPECT_EQ(versioned.icon, FakeShellPort::kIcon);
+  EXPECT_EQ(FieldText(versioned.info_title), u"");
+  EXPECT_EQ(service_->icon_data().version, 0u);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The wake service's Windows side under Wine: the IP Helper adapter against Wine's own IP
 // Helper, and the service made by MakeWindowsWakeChannel answering through a real window's
-// message queue. Run inside a network namespace (tests/wake/run_in_namespace.py), the
-// interfaces it created are named in TESSO_WAKE_EXPECTED ("MAC=up,MAC=down,...") and must be
-// exactly the ones listed.
+// message queue. Run inside a network namespace (tests/unit/wake_windows_test_in_namespace.py),
+// the interfaces it created are named in TESSO_WAKE_EXPECTED ("MAC=up,MAC=down,...") and
+// must be exactly the ones listed.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@ first value. See values.py for how Python values map onto the codec's alternativ
 """
 
 import struct
+import sys
 from dataclasses import dataclass, field
 from typing import Any, List, Optional
 
@@ -30,16 +31,20 @@ _TAGS = {v.NULL: 0, v.INT32: 3, v.INT64: 4, v.FLOAT64: 6, v.STRING: 7, v.BYTES: 
 _TYPED_LISTS = {8: (bytes, 1), 9: (Int32List, 4), 10: (Int64List, 8), 11: (Float64List, 8),
                 14: (Float32List, 4)}
 
-# Resource limits of this decoder (the host has none but its memory): a declared size that is
-# not backed by the message is materialised as zeros or nulls as the host would, up to these
-# amounts; beyond them decoding raises CodecLimitError instead of exhausting memory.
-MAX_UNBACKED_BYTES = 1 << 24
-MAX_UNBACKED_ELEMENTS = 1 << 20
-MAX_DEPTH = 200
+TOO_DEEP = "Nesting limit of 256 exceeded in StandardCodecSerializer::ReadValueOfType"
 
+# The host decoder's limits, applied the same way so that both decode every message alike. A
+# container nested deeper than MAX_DEPTH decodes empty with the TOO_DEEP line. What one message
+# makes up past its end (all the zero bytes of a string or typed list whose size runs past the
+# end, one per value of each container entry read past the end) is held to MAX_OVERRUN; a size
+# or count that would take more decodes empty (the first of a message with an INVALID_READ
+# line), and a container stops
+# reading entries past the end once the budget is spent.
+MAX_DEPTH = 256
+MAX_OVERRUN = 4096
 
-class CodecLimitError(ValueError):
-    """A message that would need more memory or nesting than this decoder allows."""
+# Each nesting level takes a few Python frames.
+sys.setrecursionlimit(max(sys.getrecursionlimit(), 8 * MAX_DEPTH))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -153,6 +158,8 @@ class Reader:
     def __init__(self, data, diagnostics=None):
         self.data = bytes(data)
         self.pos = 0
+        self.made_up = 0  # bytes and entry values made up past the end, see MAX_OVERRUN
+        self.refused = False
         self.diagnostics = [] if diagnostics is None else diagnostics
 
     def remaining(self):
@@ -192,11 +199,33 @@ class Reader:
             return self._read_number("<H", 2)
         return self._read_number("<I", 4)
 
-    def _zero_filled(self, nbytes):
-        if nbytes > self.remaining() and nbytes > MAX_UNBACKED_BYTES:
-            raise CodecLimitError("declared size of %d bytes runs past the message" % nbytes)
+    def budget_left(self):
+        return max(0, MAX_OVERRUN - self.made_up)
+
+    def _payload(self, nbytes):
+        """nbytes of the message; past its end zeros made up whole from the budget, or None
+        (one diagnostic line) when the budget cannot cover them."""
+        if nbytes > self.remaining():
+            if nbytes > self.budget_left():
+                self._refuse()
+                return None
+            self.made_up += nbytes
         data = self.read_bytes(nbytes)
         return bytes(nbytes) if data is None else data
+
+    def _refuse(self):
+        """Only a message's first refused size or count is reported."""
+        if not self.refused:
+            self.refused = True
+            self.diagnostics.append(INVALID_READ)
+
+    def _may_read_entry(self, values):
+        if self.remaining() != 0:
+            return True
+        if self.budget_left() < values:
+            return False
+        self.made_up += values
+        return True
 
     def read_value(self, depth=0):
         return self.read_value_of_type(self.read_byte(), depth)
@@ -217,26 +246,36 @@ class Reader:
             self.read_alignment(8)
             return self._read_number("<d", 8)
         if tag in (5, 7):
-            return v.decode_text(self._zero_filled(self.read_size()))
+            data = self._payload(self.read_size())
+            return v.decode_text(b"" if data is None else data)
         if tag in _TYPED_LISTS:
             kind, size = _TYPED_LISTS[tag]
             n = self.read_size()
             if size > 1:
                 self.read_alignment(size)
-            data = self._zero_filled(n * size)
+            data = self._payload(n * size)
+            if data is None:
+                data = b""
             return data if kind is bytes else kind.from_bytes(data)
-        if depth >= MAX_DEPTH:
-            raise CodecLimitError("values nested deeper than %d" % MAX_DEPTH)
         n = self.read_size()
-        if n > self.remaining() and n > MAX_UNBACKED_ELEMENTS:
-            raise CodecLimitError("declared count of %d runs past the message" % n)
-        if tag == 12:
-            return [self.read_value(depth + 1) for _ in range(n)]
-        result = Map()
+        values = 1 if tag == 12 else 2
+        empty = [] if tag == 12 else Map()
+        if depth >= MAX_DEPTH:
+            self.diagnostics.append(TOO_DEEP)
+            return empty
+        if n * values > self.remaining() + self.budget_left():
+            self._refuse()
+            return empty
+        result = empty
         for _ in range(n):
-            key = self.read_value(depth + 1)
-            item = self.read_value(depth + 1)
-            result.setdefault(key, item)  # the first occurrence of a key wins
+            if not self._may_read_entry(values):
+                break
+            if tag == 12:
+                result.append(self.read_value(depth + 1))
+            else:
+                key = self.read_value(depth + 1)
+                item = self.read_value(depth + 1)
+                result.setdefault(key, item)  # the first occurrence of a key wins
         return result
 
 
@@ -310,7 +349,7 @@ def decode_envelope(data):
 
 
 __all__ = [
-    "CodecLimitError", "Custom", "Decoded", "DecodedCall", "Envelope", "Float32List",
+    "Custom", "Decoded", "DecodedCall", "Envelope", "Float32List",
     "Float64", "Float64List", "Int32", "Int32List", "Int64", "Int64List", "Map", "MethodCall",
     "Reader", "Writer", "decode_envelope", "decode_method_call", "decode_value",
     "encode_error", "encode_method_call", "encode_success", "encode_value",

@@ -7,8 +7,12 @@ import threading
 
 from . import codec, describe
 from .output import human, save_byte_lists, to_json
+from .bare_display import start_session
 from .screens import parse as parse_screens
 from .session import DEFAULT_TIMEOUT, DEFER, HostSession
+
+# In a prefix of the user's own, the setting start_session puts into a fresh clone.
+UNMANAGED_SETTING = (r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
 
 COMMANDS_HELP = """\
 commands (one per line; '#' starts a comment line):
@@ -416,11 +420,19 @@ def run_console(args):
     if args.screens:
         screens = parse_screens(args.screens)
     console = Console(as_json=args.json, save_dir=args.save_bytes, timeout=args.timeout)
-    session = HostSession.start(args.exe, args.args, env=_environment(args.env),
-                                display=args.display, prefix=args.prefix, screens=screens,
-                                dpi=args.dpi, stderr_path=args.stderr_file,
-                                runs_dir=args.runs_dir,
-                                listener=console.on_session)
+    options = dict(display=args.display, screens=screens, dpi=args.dpi,
+                   runs_dir=args.runs_dir)
+    if args.prefix is None:
+        # The session scripts/run and the tests use: Wine manages no window, so hiding a
+        # window or removing the last tray icon does not wait 2 s for a window manager.
+        session = start_session(args.exe, args.args, env=_environment(args.env),
+                                stderr_path=args.stderr_file, listener=console.on_session,
+                                **options)
+    else:
+        session = HostSession.start(args.exe, args.args, env=_environment(args.env),
+                                    prefix=args.prefix, stderr_path=args.stderr_file,
+                                    registry=[UNMANAGED_SETTING],
+                                    listener=console.on_session, **options)
     console.session = session
     status = 0
     try:
@@ -453,7 +465,12 @@ def main(argv=None):
             print(codec.encode_value(describe.parse(args.value)).hex())
         return 0
     if args.command == "decode":
-        data = bytes.fromhex(args.hex)
+        try:
+            data = bytes.fromhex(args.hex)
+        except ValueError:
+            print("tesso-peer: decode: not an even number of hex digits: %s" % args.hex,
+                  file=sys.stderr)
+            return 2
         if args.kind == "value":
             decoded = codec.decode_value(data)
             print(describe.describe(decoded.value))

@@ -46,7 +46,8 @@ class Frame:
 
 
 def encode_frame(frame):
-    name = frame.name.encode("utf-8")
+    # surrogateescape: a name received as bytes that are not UTF-8 goes back as those bytes.
+    name = frame.name.encode("utf-8", "surrogateescape")
     if len(name) > 0xFFFF:
         raise ValueError("frame name longer than 65535 bytes")
     length = _FIXED + len(name) + len(frame.body)
@@ -82,10 +83,10 @@ class FrameParser:
             if name_length > length - _FIXED:
                 raise FrameError("name length %d runs past the frame" % name_length)
             start = _HEAD.size
-            try:
-                name = bytes(self._buffer[start:start + name_length]).decode("utf-8")
-            except UnicodeDecodeError as e:
-                raise FrameError("frame name is not UTF-8: %s" % e) from None
+            # A name that is not UTF-8 is kept as its bytes (surrogateescape) rather than
+            # ending the link: the frame's id still says which call it answers.
+            name = bytes(self._buffer[start:start + name_length]).decode("utf-8",
+                                                                        "surrogateescape")
             body = bytes(self._buffer[start + name_length:4 + length])
             del self._buffer[:4 + length]
             frames.append(Frame(kind, frame_id, name, body))

@@ -1,0 +1,35 @@
+"""Seeds a fuzz corpus folder from the golden codec vectors (one file per vector, the hex as
+bytes), then runs the command after '--'. Usage: seed_corpus.py VECTORS DIR -- COMMAND..."""
+
+import os
+import subprocess
+import sys
+
+
+def expand(hex_text):
+    if hex_text == "-":
+        return b""
+    if hex_text.startswith("gen-bytes:"):
+        n = int(hex_text[len("gen-bytes:"):])
+        size = (bytes([n]) if n < 254 else b"\xfe" + n.to_bytes(2, "little") if n <= 0xFFFF
+                else b"\xff" + n.to_bytes(4, "little"))
+        return b"\x08" + size + bytes(i & 0xFF for i in range(n))
+    return bytes.fromhex(hex_text)
+
+
+def main(argv):
+    split = argv.index("--")
+    vectors, folder = argv[1:split]
+    os.makedirs(folder, exist_ok=True)
+    with open(vectors, encoding="utf-8") as f:
+        for line in f:
+            if not line.strip() or line.startswith("#"):
+                continue
+            fields = line.rstrip("\n").split("\t")
+            with open(os.path.join(folder, "golden-" + fields[0]), "wb") as out:
+                out.write(expand(fields[2]))
+    return subprocess.call(argv[split + 1:])
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
