@@ -51,6 +51,9 @@ EncodableValue Map(std::initializer_list<std::pair<const char*, EncodableValue>>
   return EncodableValue(map);
 }
 
+// The arguments {"generation": g}.
+EncodableValue Generation(int32_t g) { return Map({{"generation", EncodableValue(g)}}); }
+
 // The diagnostics reply for these values.
 std::string Diagnostics(bool enabled, bool pending, int64_t requests, int64_t encoded,
                         const char* backend) {
@@ -150,17 +153,26 @@ class DesktopHostChannelTest : public testing::Test {
     return ReplyTo(Call(method, std::move(arguments)));
   }
 
-  // Plays the host window once `tasks` more tasks have finished: drains the completions.
-  void Deliver(size_t tasks) {
-    posts_ += tasks;
-    poster_->WaitForPosts(posts_);
-    service_->DrainCompletions();
+  // "setCaptureEnabled" with `generation` and "enabled" true.
+  void SwitchOn(int32_t generation) {
+    EXPECT_EQ(Reply("setCaptureEnabled", Map({{"generation", EncodableValue(generation)},
+                                              {"enabled", EncodableValue(true)}})),
+              kNull);
+  }
+
+  // Plays the host window: hands it each result message as it comes until call `id` has its
+  // answer.
+  void DeliverUntilAnswered(int id) {
+    while (ReplyTo(id) == "none") {
+      poster_->WaitForPosts(++posts_);
+      service_->DrainCompletions();
+    }
   }
 
   // The reply of a capture that the worker carries out to its end.
   std::string Capture(EncodableValue arguments) {
     const int id = Call("captureScreen", std::move(arguments));
-    if (ReplyTo(id) == "none") Deliver(1);
+    DeliverUntilAnswered(id);
     return ReplyTo(id);
   }
 
@@ -230,11 +242,9 @@ TEST_F(DesktopHostChannelTest, WithoutAWorkerThereIsNoServiceAndNoChannel) {
 
 TEST_F(DesktopHostChannelTest, DestructionWhileACaptureRunsWaitsForItAndDropsItsReply) {
   Create();
-  ASSERT_EQ(Reply("setCaptureEnabled",
-                  Map({{"generation", EncodableValue(1)}, {"enabled", EncodableValue(true)}})),
-            kNull);
+  SwitchOn(1);
   HoldCapture();
-  const int id = Call("captureScreen", Map({{"generation", EncodableValue(1)}}));
+  const int id = Call("captureScreen", Generation(1));
   capture_running_->Wait();
   // The capture may finish only once destruction has begun.
   bool cleared_while_capturing = false;
@@ -327,89 +337,39 @@ TEST_F(DesktopHostChannelTest, ListDisplaysMarksTheIndexThatSwitchDisplayRead) {
 // --- The capture protocol ---
 
 TEST_F(DesktopHostChannelTest, GenerationsAndTheEnabledFlagDecideWhichCapturesAreTaken) {
+  // "setCaptureEnabled" arguments: generation `g`, and "enabled" when given.
+  auto set = [](EncodableValue g, std::optional<EncodableValue> enabled = std::nullopt) {
+    EncodableValue arguments = Map({{"generation", g}});
+    if (enabled) std::get<EncodableMap>(arguments)[EncodableValue("enabled")] = *enabled;
+    return arguments;
+  };
   const EncodableValue on(true);
+  const EncodableValue big(int64_t{1} << 40);
   const struct {
     const char* name;
     std::vector<EncodableValue> switches;  // "setCaptureEnabled" arguments, in order
-    size_t releases;                       // the accepted switches that turned capture off
     EncodableValue probe;                  // the "generation" of a "captureScreen" after them
     bool enabled;
     bool taken;
   } cases[] = {
-      {"an older generation changes nothing",
-       {Map({{"generation", EncodableValue(7)}, {"enabled", on}}),
-        Map({{"generation", EncodableValue(5)}})},
-       0,
-       EncodableValue(7),
-       true,
-       true},
-      {"an older generation cannot switch on either",
-       {Map({{"generation", EncodableValue(7)}, {"enabled", on}}),
-        Map({{"generation", EncodableValue(7)}}),
-        Map({{"generation", EncodableValue(5)}, {"enabled", on}})},
-       1,
-       EncodableValue(5),
-       false,
-       false},
+      {"an older generation changes nothing", {set(7, on), set(5)}, EncodableValue(7), true, true},
+      {"nor switches on", {set(7, on), set(7), set(5, on)}, EncodableValue(5), false, false},
       {"an equal generation is taken",
-       {Map({{"generation", EncodableValue(7)}, {"enabled", on}}),
-        Map({{"generation", EncodableValue(7)}, {"enabled", EncodableValue(false)}})},
-       1,
+       {set(7, on), set(7, false)},
        EncodableValue(7),
        false,
        false},
-      {"a newer generation is taken",
-       {Map({{"generation", EncodableValue(7)}, {"enabled", on}}),
-        Map({{"generation", EncodableValue(int64_t{1} << 40)}, {"enabled", on}})},
-       0,
-       EncodableValue(int64_t{1} << 40),
-       true,
-       true},
-      {"a capture of the older generation is refused",
-       {Map({{"generation", EncodableValue(7)}, {"enabled", on}}),
-        Map({{"generation", EncodableValue(8)}, {"enabled", on}})},
-       0,
-       EncodableValue(int64_t{7}),
+      {"a newer one too", {set(7, on), set(big, on)}, big, true, true},
+      {"a capture of an older generation",
+       {set(7, on), set(8, on)},
+       EncodableValue(7),
        true,
        false},
-      {"enabled as the integer 1 switches off",
-       {Map({{"generation", EncodableValue(3)}, {"enabled", on}}),
-        Map({{"generation", EncodableValue(3)}, {"enabled", EncodableValue(1)}})},
-       1,
-       EncodableValue(3),
-       false,
-       false},
-      {"enabled missing switches off",
-       {Map({{"generation", EncodableValue(3)}, {"enabled", on}}),
-        Map({{"generation", EncodableValue(3)}})},
-       1,
-       EncodableValue(3),
-       false,
-       false},
-      {"a generation given as a double reads as 0",
-       {Map({{"generation", EncodableValue(2.0)}, {"enabled", on}})},
-       0,
-       EncodableValue(0),
-       true,
-       true},
-      {"no arguments: generation 0, switched off",
-       {EncodableValue()},
-       1,
-       EncodableValue(0),
-       false,
-       false},
-      {"a negative generation is older than the first",
-       {Map({{"generation", EncodableValue(-1)}, {"enabled", on}})},
-       0,
-       EncodableValue(-1),
-       false,
-       false},
-      {"a capture without a generation is never taken",
-       {Map({{"enabled", on}})},
-       0,
-       EncodableValue(),
-       true,
-       false},
+      {"enabled as the integer 1 is off", {set(3, on), set(3, 1)}, EncodableValue(3), false, false},
+      {"a double generation reads as 0", {set(2.0, on)}, EncodableValue(0), true, true},
+      {"no arguments: generation 0, off", {EncodableValue()}, EncodableValue(0), false, false},
+      {"a negative generation is ignored", {set(-1, on)}, EncodableValue(-1), false, false},
+      {"a capture without a generation", {Map({{"enabled", on}})}, EncodableValue(), true, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -417,23 +377,20 @@ TEST_F(DesktopHostChannelTest, GenerationsAndTheEnabledFlagDecideWhichCapturesAr
     for (const EncodableValue& arguments : c.switches) {
       EXPECT_EQ(Reply("setCaptureEnabled", arguments), kNull);
     }
-    Deliver(c.releases);
     const std::string reply = Capture(c.probe.IsNull() ? Map({}) : Map({{"generation", c.probe}}));
     EXPECT_EQ(reply.rfind(c.taken ? "success map:" : kNull, 0), 0u) << reply;
-    EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(c.enabled, false, c.taken ? 1 : 0,
-                                                       c.taken ? 1 : 0, c.taken ? "gdi" : "none"));
+    EXPECT_EQ(Reply("captureDiagnostics"),
+              Diagnostics(c.enabled, false, c.taken, c.taken, c.taken ? "gdi" : "none"));
   }
 }
 
 TEST_F(DesktopHostChannelTest, ADeliveredFrameIsTheWholeJpegWithItsSizeAndSequence) {
   Create();
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(false, false, 0, 0, "none"));
-  ASSERT_EQ(Reply("setCaptureEnabled",
-                  Map({{"generation", EncodableValue(4)}, {"enabled", EncodableValue(true)}})),
-            kNull);
+  SwitchOn(4);
   const int id = Call("captureScreen", Map({{"generation", EncodableValue(int64_t{4})}}));
   EXPECT_EQ(ReplyTo(id), "none");  // the worker never answers
-  Deliver(1);
+  DeliverUntilAnswered(id);
   const std::string reply = ReplyTo(id);
   const FakeJpeg jpeg = JpegOf(reply);
   EXPECT_EQ(jpeg.width, 64u);
@@ -445,7 +402,7 @@ TEST_F(DesktopHostChannelTest, ADeliveredFrameIsTheWholeJpegWithItsSizeAndSequen
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, false, 1, 1, "gdi"));
 
   // An unchanged screen: the same JPEG and sequence again.
-  const std::string again = Capture(Map({{"generation", EncodableValue(4)}}));
+  const std::string again = Capture(Generation(4));
   EXPECT_EQ(again, reply);
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, false, 2, 2, "gdi"));
 }
@@ -472,12 +429,10 @@ TEST_F(DesktopHostChannelTest, MaxDimensionAndQualityAreReadAsTheirTypesAllow) {
       {"quality as a bool: 0.8", std::nullopt, EncodableValue(true), 64, 48, 0.8f},
   };
   Create();
-  ASSERT_EQ(Reply("setCaptureEnabled",
-                  Map({{"generation", EncodableValue(1)}, {"enabled", EncodableValue(true)}})),
-            kNull);
+  SwitchOn(1);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EncodableValue arguments = Map({{"generation", EncodableValue(1)}});
+    EncodableValue arguments = Generation(1);
     auto& map = std::get<EncodableMap>(arguments);
     if (c.max_dimension) map[EncodableValue("maxDimension")] = *c.max_dimension;
     if (c.quality) map[EncodableValue("quality")] = *c.quality;
@@ -508,10 +463,8 @@ TEST_F(DesktopHostChannelTest, CaptureFailuresAreTheirErrorsWithNullDetails) {
     Restart();
     SetDesktopState(fake_.session, c.desktop);
     fake_.gdi->bitblt_fails = c.copy_fails;
-    ASSERT_EQ(Reply("setCaptureEnabled",
-                    Map({{"generation", EncodableValue(9)}, {"enabled", EncodableValue(true)}})),
-              kNull);
-    EXPECT_EQ(Capture(Map({{"generation", EncodableValue(9)}})), c.reply);
+    SwitchOn(9);
+    EXPECT_EQ(Capture(Generation(9)), c.reply);
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, false, 1, 0, c.backend));
   }
 }
@@ -525,25 +478,24 @@ TEST_F(DesktopHostChannelTest, OneCaptureInFlightAndAStaleOneIsAnsweredNull) {
   } cases[] = {
       {"a newer generation",
        Map({{"generation", EncodableValue(8)}, {"enabled", EncodableValue(true)}}), 1, true},
-      {"capture switched off", Map({{"generation", EncodableValue(7)}}), 2, false},
+      {"capture switched off", Generation(7), 2, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Restart();
-    ASSERT_EQ(Reply("setCaptureEnabled",
-                    Map({{"generation", EncodableValue(7)}, {"enabled", EncodableValue(true)}})),
-              kNull);
+    SwitchOn(7);
     HoldCapture();
-    const int first = Call("captureScreen", Map({{"generation", EncodableValue(7)}}));
+    const int first = Call("captureScreen", Generation(7));
     capture_running_->Wait();
     // In flight: a second request is answered at once and not counted.
-    EXPECT_EQ(Reply("captureScreen", Map({{"generation", EncodableValue(7)}})), kNull);
+    EXPECT_EQ(Reply("captureScreen", Generation(7)), kNull);
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, true, 1, 0, "none"));
     EXPECT_EQ(Reply("setCaptureEnabled", c.change), kNull);
     EXPECT_EQ(ReplyTo(first), "none");
     capture_gate_->Open();
-    Deliver(c.tasks);
+    DeliverUntilAnswered(first);
     EXPECT_EQ(ReplyTo(first), kNull);
+    poster_->WaitForPosts(c.tasks);
     // The capture ran to its end: its backend shows although its frame was dropped.
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(c.enabled, false, 1, 0, "gdi"));
     // Switching off released the engine's imaging factory, which a capture keeps otherwise.
@@ -555,27 +507,23 @@ TEST_F(DesktopHostChannelTest, ACaptureKeepsTheDisplaySelectedWhenItWasAsked) {
   fake_.display->monitors.push_back(Monitor(kFakeMonitor + 1, 64, 0, 32, 16));
   fake_.gdi->SetScreen(0, 0, 96, 48, 1);
   Create();
-  ASSERT_EQ(Reply("setCaptureEnabled",
-                  Map({{"generation", EncodableValue(1)}, {"enabled", EncodableValue(true)}})),
-            kNull);
+  SwitchOn(1);
   HoldCapture();
-  const int id = Call("captureScreen", Map({{"generation", EncodableValue(1)}}));
+  const int id = Call("captureScreen", Generation(1));
   capture_running_->Wait();
   EXPECT_EQ(Reply("switchDisplay", Map({{"index", EncodableValue(1)}})), kTrue);
   capture_gate_->Open();
-  Deliver(1);
+  DeliverUntilAnswered(id);
   EXPECT_EQ(JpegOf(ReplyTo(id)).width, 64u);
-  const FakeJpeg second = JpegOf(Capture(Map({{"generation", EncodableValue(1)}})));
+  const FakeJpeg second = JpegOf(Capture(Generation(1)));
   EXPECT_EQ(second.width, 32u);
   EXPECT_EQ(second.height, 16u);
 }
 
 TEST_F(DesktopHostChannelTest, FinishedWorkIsDeliveredFirstThingInTheNextCall) {
   Create();
-  ASSERT_EQ(Reply("setCaptureEnabled",
-                  Map({{"generation", EncodableValue(1)}, {"enabled", EncodableValue(true)}})),
-            kNull);
-  const int capture = Call("captureScreen", Map({{"generation", EncodableValue(1)}}));
+  SwitchOn(1);
+  const int capture = Call("captureScreen", Generation(1));
   poster_->WaitForPosts(1);  // the host window has not handled the message
   EXPECT_EQ(ReplyTo(capture), "none");
   const int typed = Call("typeText", Map({{"text", EncodableValue("a")}}));
@@ -595,36 +543,26 @@ TEST_F(DesktopHostChannelTest, InputIsAnsweredWithTheJobsResultsInOrder) {
   const struct {
     const char* method;
     EncodableValue arguments;
-    bool queued;
     std::string reply;
   } cases[] = {
-      {"typeText", Map({{"text", EncodableValue("h\xC3\xA9")}}), true, kTrue},
-      {"performKeyPress", Map({{"keyCode", EncodableValue(65)}}), true, kTrue},
-      {"wakeDisplay", EncodableValue(), true, kTrue},
-      {"performMouse", Map({{"kind", EncodableValue("scroll")}, {"delta", EncodableValue(1)}}),
-       true, kTrue},
-      {"performMouse",
-       Map({{"kind", EncodableValue("click")},
-            {"x", EncodableValue(0.5)},
-            {"y", EncodableValue(0.5)}}),
-       true, kTrue},
-      // Not valid UTF-8: no text, so the job answers false.
-      {"typeText", Map({{"text", EncodableValue("\xC3")}}), true, kFalse},
-      {"typeText", EncodableValue(int32_t{5}), true, kFalse},
+      {"typeText", Map({{"text", EncodableValue("h\xC3\xA9")}}), kTrue},
+      {"performKeyPress", Map({{"keyCode", EncodableValue(65)}}), kTrue},
+      {"wakeDisplay", EncodableValue(), kTrue},
+      {"performMouse", Map({{"kind", EncodableValue("scroll")}}), kTrue},
+      {"performMouse", Map({{"kind", EncodableValue("click")}, {"x", 0.5}, {"y", 0.5}}), kTrue},
+      // Not valid UTF-8, or no text: the job answers false.
+      {"typeText", Map({{"text", EncodableValue("\xC3")}}), kFalse},
+      {"typeText", EncodableValue(int32_t{5}), kFalse},
       // Refused by the argument checks, at once.
-      {"performMouse", Map({{"kind", EncodableValue("click")}}), false, kFalse},
-      {"performKeyPress", EncodableValue(), false, kFalse},
+      {"performMouse", Map({{"kind", EncodableValue("click")}}), kFalse},
+      {"performKeyPress", EncodableValue(), kFalse},
   };
   Create();
   std::vector<int> ids;
-  size_t queued = 0;
-  for (const auto& c : cases) {
-    ids.push_back(Call(c.method, c.arguments));
-    if (c.queued) ++queued;
-  }
-  Deliver(queued);
+  for (const auto& c : cases) ids.push_back(Call(c.method, c.arguments));
   for (size_t i = 0; i < ids.size(); ++i) {
     SCOPED_TRACE(std::string(cases[i].method) + " #" + std::to_string(i));
+    DeliverUntilAnswered(ids[i]);
     EXPECT_EQ(ReplyTo(ids[i]), cases[i].reply);
   }
   EXPECT_FALSE(input_->calls.empty());
@@ -639,10 +577,9 @@ TEST_F(DesktopHostChannelTest, PointerInputGoesToTheSelectedDisplay) {
   input_displays_->metrics = {{76, 0}, {77, 0}, {78, 3200}, {79, 1080}};
   Create();
   EXPECT_EQ(Reply("switchDisplay", Map({{"index", EncodableValue(1)}})), kTrue);
-  const int id = Call("performMouse", Map({{"kind", EncodableValue("click")},
-                                           {"x", EncodableValue(0.5)},
-                                           {"y", EncodableValue(0.5)}}));
-  Deliver(1);
+  const int id =
+      Call("performMouse", Map({{"kind", EncodableValue("click")}, {"x", 0.5}, {"y", 0.5}}));
+  DeliverUntilAnswered(id);
   EXPECT_EQ(ReplyTo(id), kTrue);
   tesso::AbsolutePoint centre;
   ASSERT_TRUE(tesso::MapToAbsolute({input_.get(), input_session_.get(), input_displays_.get()}, 1,
@@ -655,9 +592,7 @@ TEST_F(DesktopHostChannelTest, PointerInputGoesToTheSelectedDisplay) {
 
 TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRelease) {
   Create();
-  ASSERT_EQ(Reply("setCaptureEnabled",
-                  Map({{"generation", EncodableValue(1)}, {"enabled", EncodableValue(true)}})),
-            kNull);
+  SwitchOn(1);
   // The worker is held by one task; 32 input jobs wait behind it.
   ASSERT_TRUE(service_->PostTask(
       [this](tesso::ScreenCapture&) -> DesktopHostChannel::Completion {
@@ -679,7 +614,7 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
       {"performKeyPress", Map({{"keyCode", EncodableValue(65)}}), kFalse},
       {"typeText", Map({{"text", EncodableValue("a")}}), kFalse},
       {"wakeDisplay", EncodableValue(), kFalse},
-      {"captureScreen", Map({{"generation", EncodableValue(1)}}), kNull},
+      {"captureScreen", Generation(1), kNull},
   };
   for (const auto& c : refused) {
     SCOPED_TRACE(c.method);
@@ -688,10 +623,11 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
   // The refused capture stays counted and is not pending.
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, false, 1, 0, "none"));
   // Switching off still queues the release (33 waiting).
-  EXPECT_EQ(Reply("setCaptureEnabled", Map({{"generation", EncodableValue(1)}})), kNull);
+  EXPECT_EQ(Reply("setCaptureEnabled", Generation(1)), kNull);
 
   capture_gate_->Open();
-  Deliver(1 + 32 + 1);
+  poster_->WaitForPosts(1 + 32 + 1);
+  service_->DrainCompletions();
   for (int id : waiting) EXPECT_EQ(ReplyTo(id), kTrue);
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(false, false, 1, 0, "none"));
 }
