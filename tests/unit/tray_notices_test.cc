@@ -203,7 +203,7 @@ TEST_F(WindowChannelTest, IconIsReAddedWithTheTooltipOfTheMoment) {
   Offer(TaskbarCreatedMessage());
   EXPECT_EQ(FieldText(shell_.NotifyCalls(tesso::kNimAdd).at(0).record.tip), kViewerTip);
   // The version request is a copy that differs only in its version.
-  const tesso::NotifyIconRecord& versioned = shell_.NotifyCalls(tesso::kNimSetVersion).at(0).record;
+  const tesso::NotifyIconRecord versioned = shell_.NotifyCalls(tesso::kNimSetVersion).at(0).record;
   EXPECT_EQ(versioned.version, 4u);
   EXPECT_EQ(versioned.flags, 0x87u);
   EXPECT_EQ(versioned.id, 1u);
