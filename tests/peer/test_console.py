@@ -1,30 +1,51 @@
-"""The tesso-peer console: its argument syntax and its commands (against fake_engine.py)."""
+"""The tesso-peer console: its argument syntax, its commands and the desktop host commands'
+calls and saved frames (against fake_engine.py)."""
 
 import io
-import json
 import os
 import subprocess
 import sys
 
 import pytest
 
+from conftest import FAKE, HERE
+from fake_engine import FAKE_JPEG
 from peer import codec, console
 from peer.console import CommandError, Console, build_parser, human, parse_reply
+from peer.describe import ParseError, describe
+from peer.desktop import DesktopError
 from peer.session import HostSession
+from peer.values import Int64
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-FAKE = os.path.join(HERE, "fake_engine.py")
-TOOL = os.path.join(HERE, "..", "..", "tools", "tesso-peer")
+TOOL = [sys.executable, os.path.join(HERE, "..", "..", "tools", "tesso-peer")]
 
 
-def test_run_starts_the_unmanaged_session_unless_given_a_prefix(monkeypatch):
+@pytest.mark.parametrize("text, expected", [
+    ("5", codec.encode_success(5)), ("ok i64:5", codec.encode_success(Int64(5))),
+    ('{"a": [1]}', codec.encode_success({"a": [1]})), ("notimpl", b""), ("raw 0102", b"\1\2"),
+    ('error "bad"', codec.encode_error("bad")), ('error "bad" "why"', codec.encode_error("bad", "why")),
+    ('error "bad" null {"k": 1}', codec.encode_error("bad", "", {"k": 1})),
+] + [(bad, CommandError) for bad in ["error", "error 5", 'error "c" 5', "raw zz", 'error "a" "b" 1 2']])
+def test_reply_syntax(text, expected):
+    if expected is CommandError:
+        with pytest.raises(CommandError):
+            parse_reply(text)
+    else:
+        assert parse_reply(text) == expected
+
+
+def test_run_options_and_the_session_it_starts(monkeypatch):
+    args = build_parser().parse_args(
+        ["run", "--json", "--dpi", "144", "--env", "A=1", "--screen", "800x600x24",
+         "--save-bytes", "out", "host.exe", "--hidden", "--json"])
+    assert (args.exe, args.args, args.json, args.dpi, args.env, args.screen, args.save_bytes) == (
+        "host.exe", ["--hidden", "--json"], True, 144, ["A=1"], ["800x600x24"], "out")
     started = []
 
     def record(how):
         def start(*args, **kwargs):
             started.append((how, kwargs.get("prefix")))
             raise KeyboardInterrupt
-
         return start
 
     monkeypatch.setattr(console, "start_session", record("bare"))
@@ -35,156 +56,145 @@ def test_run_starts_the_unmanaged_session_unless_given_a_prefix(monkeypatch):
     assert started == [("bare", None), ("prefix", "/p")]
 
 
-class TestReplySyntax:
-    @pytest.mark.parametrize("text, expected", [
-        ("5", codec.encode_success(5)),
-        ("ok i64:5", codec.encode_success(codec.Int64(5))),
-        ('{"a": [1]}', codec.encode_success({"a": [1]})),
-        ("notimpl", b""),
-        ("raw 0102", b"\x01\x02"),
-        ('error "bad"', codec.encode_error("bad")),
-        ('error "bad" "why"', codec.encode_error("bad", "why")),
-        ('error "bad" null {"k": 1}', codec.encode_error("bad", "", {"k": 1})),
-    ])
-    def test_reply_forms(self, text, expected):
-        assert parse_reply(text) == expected
-
-    @pytest.mark.parametrize("text", ["error", "error 5", 'error "c" 5', "raw zz",
-                                      'error "a" "b" 1 2'])
-    def test_bad_replies(self, text):
-        with pytest.raises(CommandError):
-            parse_reply(text)
+@pytest.mark.parametrize("argv, code, lines", [
+    (["encode", "i64:5"], 0, ["040500000000000000"]),
+    (["encode", "--call", "echo", "5"], 0, ["07046563686f0305000000"]),
+    (["decode", "0f"], 0, ["null", "stderr: Unknown type in StandardCodecSerializer::ReadValueOfType: 15"]),
+    (["decode", "--as", "envelope", "010701650000"], 0, ['error list:[str:"e",null,null]']),
+    (["decode", "--as", "call", "0301000000"], 0,
+     ["-", "stderr: Invalid method call; method name is not a string."]),
+    (["decode", "07fe1027"], 0, ['str:""', "stderr: Invalid read in StandardCodecByteStreamReader"]),
+    (["decode", "07fe102"], 2, []),
+])
+def test_encode_and_decode_subcommands(argv, code, lines):
+    result = subprocess.run(TOOL + argv, capture_output=True, text=True, timeout=30)
+    assert (result.returncode, result.stdout.splitlines()) == (code, lines)
+    if code:
+        assert "not an even number of hex digits" in result.stderr
+        assert result.stderr.count("\n") == 1
 
 
-class TestCommandLine:
-    def test_run_options_and_program_arguments(self):
-        args = build_parser().parse_args(
-            ["run", "--json", "--dpi", "144", "--env", "A=1", "--screen", "800x600x24",
-             "--save-bytes", "out", "host.exe", "--hidden", "--json"])
-        assert (args.exe, args.args) == ("host.exe", ["--hidden", "--json"])
-        assert args.json and args.dpi == 144 and args.env == ["A=1"]
-        assert args.screen == ["800x600x24"] and args.save_bytes == "out"
-
-    def test_encode_and_decode_subcommands(self):
-        def run(*argv):
-            result = subprocess.run([sys.executable, TOOL] + list(argv), capture_output=True,
-                                    text=True, timeout=30, check=True)
-            return result.stdout.splitlines()
-
-        assert run("encode", "i64:5") == ["040500000000000000"]
-        assert run("encode", "--call", "echo", "5") == ["07046563686f0305000000"]
-        assert run("decode", "0f") == [
-            "null", "stderr: Unknown type in StandardCodecSerializer::ReadValueOfType: 15"]
-        assert run("decode", "--as", "envelope", "010701650000") == [
-            'error list:[str:"e",null,null]']
-        assert run("decode", "--as", "call", "0301000000") == [
-            "-", "stderr: Invalid method call; method name is not a string."]
-        assert run("decode", "07fe1027") == [
-            'str:""', "stderr: Invalid read in StandardCodecByteStreamReader"]
-        odd = subprocess.run([sys.executable, TOOL, "decode", "07fe102"], capture_output=True,
-                             text=True, timeout=30)
-        assert (odd.returncode, odd.stdout, odd.stderr.count("\n")) == (2, "", 1)
-        assert "not an even number of hex digits" in odd.stderr
-        assert "VALUE syntax" in subprocess.run([sys.executable, TOOL, "run", "--help"],
-                                                capture_output=True, text=True,
-                                                timeout=30).stdout
-
-
-class TestHuman:
-    def test_abbreviates_bytes_and_long_lists(self):
-        assert human(bytes(range(40))) == "bytes[40]:000102030405060708090a0b0c0d0e0f..."
-        assert human(codec.Int32List(range(20))).endswith(",...(20)]")
-        assert human({"a": [1.5, codec.Int64(2), None, "é"]}) == '{"a": [1.5, i64:2, null, "é"]}'
-
-
-@pytest.fixture
-def fake_console(tmp_path):
-    session = HostSession.spawn([sys.executable, FAKE])
-    out = io.StringIO()
-    con = Console(session, out=out, as_json=True, save_dir=str(tmp_path), timeout=10)
-    yield con, out
-    session.close()
-
-
-def records(out, kind):
-    return [r for r in map(json.loads, out.getvalue().splitlines()) if r["type"] == kind]
-
-
-class TestConsoleCommands:
-    def test_call_prints_reply_and_saves_byte_lists(self, fake_console, tmp_path):
-        con, out = fake_console
-        con.execute('call fake/host echo {"bytes": bytes:ffd8ff00, "n": i64:3}')
-        (reply,) = records(out, "reply")
-        assert reply["kind"] == "success"
-        assert reply["description"] == 'map:{str:"bytes"=bytes:ffd8ff00,str:"n"=i64:3}'
-        saved = reply["value"]["bytes"]["file"]
-        assert saved.endswith(".jpg") and open(saved, "rb").read() == b"\xff\xd8\xff\x00"
-        assert reply["value"]["n"] == {"i64": 3}
-
-    def test_autoreply_answers_and_unmatched_messages_wait_for_reply(self, fake_console):
-        con, out = fake_console
-        con.execute('autoreply fake/peer ping "pong"')
-        con.execute('call fake/host ask {"method": "ping", "arguments": null}')
-        reply = records(out, "reply")[-1]
-        assert reply["description"] == "bytes:" + codec.encode_success("pong").hex()
-        pending = con.session.call_async("fake/host", "ask", {"method": "other", "arguments": 1})
-        con.execute("waitmsg fake/peer other")
-        message = records(out, "waited")[-1]
-        con.execute('reply %d error "no"' % message["message"])
-        assert pending.wait(10).value == codec.encode_error("no")
-        con.execute("autoreply fake/peer off")
-        con.execute("waitmsg fake/peer ping")  # the cursor is per channel and method
-        with pytest.raises(TimeoutError):
-            con.execute("waitmsg fake/peer ping 0.2")
-
-    def test_wait_consumes_events_in_order(self, fake_console):
-        con, out = fake_console
-        con.execute("wait engine_created")
-        con.execute("frame")
-        con.execute("post 0x8058 1 0x200")
-        con.execute("send 16 0 0")
-        con.execute("wait control")
-        con.execute("wait control")
-        con.execute("wait control")
-        waited = [r["data"] for r in records(out, "waited") if r.get("event") == "control"]
-        assert [w["operation"] for w in waited] == ["frame", "post_message", "send_message"]
-        assert waited[1]["fields"] == {"msg": 0x8058, "wparam": 1, "lparam": 0x200}
-        with pytest.raises(TimeoutError):
-            con.execute("wait control 0.2")
-
-    def test_errors_and_quit(self, fake_console):
-        con, _ = fake_console
-        for bad in ("bogus", "call fake/host", "post 1 2", "reply x 5", "wait", "callraw c zz"):
-            with pytest.raises((CommandError, ValueError)):
-                con.execute(bad)
-        assert con.execute("# comment") is True
-        assert con.execute("quit") is False
-
-    def test_callraw_and_exit(self, fake_console):
-        con, out = fake_console
-        con.execute("callraw nobody 0102")
-        assert records(out, "response") == [{"type": "response", "channel": "nobody", "raw": ""}]
-        con.session.call_async("fake/host", "exit", 4)
-        con.execute("waitexit")
-        assert records(out, "exit") == [{"type": "exit", "code": 4}]
-
-
-def test_human_output_mode():
-    session = HostSession.spawn([sys.executable, FAKE])
-    try:
+def test_help_and_human_output():
+    assert "VALUE syntax" in subprocess.run(TOOL + ["run", "--help"], capture_output=True,
+                                            text=True, timeout=30).stdout
+    assert all(name[4:] in console.COMMANDS_HELP for name in dir(Console) if name.startswith("cmd_"))
+    assert human(bytes(range(40))) == "bytes[40]:000102030405060708090a0b0c0d0e0f..."
+    assert human(codec.Int32List(range(20))).endswith(",...(20)]")
+    assert human({"a": [1.5, Int64(2), None, "é"]}) == '{"a": [1.5, i64:2, null, "é"]}'
+    with HostSession.spawn(FAKE) as session:
         out = io.StringIO()
         con = Console(session, out=out, timeout=10)
         con.execute("call fake/host echo [1, bytes:%s]" % ("ab" * 40))
         con.execute("call nobody m")
         lines = out.getvalue().splitlines()
-        assert "fake/host echo -> success [1, bytes[40]:abababababababababababababababab...]" \
-            in lines
-        assert "nobody m -> not implemented" in lines
-    finally:
-        session.close()
+    assert "fake/host echo -> success [1, bytes[40]:abababababababababababababababab...]" in lines
+    assert "nobody m -> not implemented" in lines
 
 
-def test_module_has_help_for_every_command():
-    for name in dir(Console):
-        if name.startswith("cmd_"):
-            assert name[4:] in console.COMMANDS_HELP
+def test_call_prints_the_reply_and_saves_byte_lists(con):
+    con.execute('call fake/host echo {"bytes": bytes:ffd8ff00, "n": i64:3}')
+    (reply,) = con.out_records("reply")
+    assert (reply["kind"], reply["description"], reply["value"]["n"]) == (
+        "success", 'map:{str:"bytes"=bytes:ffd8ff00,str:"n"=i64:3}', {"i64": 3})
+    saved = reply["value"]["bytes"]["file"]
+    assert saved.endswith(".jpg") and open(saved, "rb").read() == b"\xff\xd8\xff\x00"
+
+
+def test_autoreply_reply_and_waitmsg(con):
+    con.execute('autoreply fake/peer ping "pong"')
+    con.execute('call fake/host ask {"method": "ping", "arguments": null}')
+    assert con.out_records("reply")[-1]["description"] == \
+        "bytes:" + codec.encode_success("pong").hex()
+    pending = con.session.call_async("fake/host", "ask", {"method": "other", "arguments": 1})
+    con.execute("waitmsg fake/peer other")
+    con.execute('reply %d error "no"' % con.out_records("waited")[-1]["message"])
+    assert pending.wait(10).value == codec.encode_error("no")
+    con.execute("autoreply fake/peer off")
+    con.execute("waitmsg fake/peer ping")  # the cursor is per channel and method
+    with pytest.raises(TimeoutError):
+        con.execute("waitmsg fake/peer ping 0.2")
+
+
+def test_wait_post_send_frame_callraw_and_exit(con):
+    for command in ["wait engine_created", "frame", "post 0x8058 1 0x200", "send 16 0 0",
+                    "wait control", "wait control", "wait control", "callraw nobody 0102"]:
+        con.execute(command)
+    waited = [r["data"] for r in con.out_records("waited") if r.get("event") == "control"]
+    assert [(w["operation"], w["fields"]) for w in waited] == [
+        ("frame", {}), ("post_message", {"msg": 0x8058, "wparam": 1, "lparam": 0x200}),
+        ("send_message", {"msg": 16, "wparam": 0, "lparam": 0})]
+    with pytest.raises(TimeoutError):
+        con.execute("wait control 0.2")
+    assert con.out_records("response") == [{"type": "response", "channel": "nobody", "raw": ""}]
+    assert (con.execute("# comment"), con.execute("quit")) == (True, False)
+    con.session.call_async("fake/host", "exit", 4)
+    con.execute("waitexit")
+    assert con.out_records("exit") == [{"type": "exit", "code": 4}]
+
+
+def capture(generation, enabled):
+    return ["setCaptureEnabled", {"generation": Int64(generation), "enabled": enabled}]
+
+
+def mouse(**arguments):
+    return ["performMouse", arguments]
+
+
+def key(code, *modifiers):
+    return ["performKeyPress", {"keyCode": code, "modifiers": list(modifiers)}]
+
+
+DESKTOP_CALLS = [
+    (["capture on", "capture on", "capture off"],
+     [capture(1, True), capture(2, True), capture(2, False)]),
+    (["capture on 0x10", "capture off 3"], [capture(16, True), capture(3, False)]),
+    (["shot max=640 quality=0.5", "shot"],
+     [["captureScreen", {"generation": Int64(0), "maxDimension": 640, "quality": 0.5}],
+      ["captureScreen", {"generation": Int64(0)}]]),
+    (["diag", "displays", "display 2", "display -1", "wake"],
+     [["captureDiagnostics", None], ["listDisplays", None], ["switchDisplay", {"index": 2}],
+      ["switchDisplay", {"index": -1}], ["wakeDisplay", None]]),
+    (["click 0.5 1", "rclick 0 0.25", "drag 0.1 0.2 0.3 1", "path 0,0 0.5,1 1,1"],
+     [mouse(kind="click", x=0.5, y=1.0), mouse(kind="rightClick", x=0.0, y=0.25),
+      mouse(kind="drag", x=0.1, y=0.2, endX=0.3, endY=1.0),
+      mouse(kind="dragPath", points=[[0.0, 0.0], [0.5, 1.0], [1.0, 1.0]])]),
+    (["scroll -3", "scroll 100"], [mouse(kind="scroll", amount=-3), mouse(kind="scroll", amount=100)]),
+    (["key control+shift+a", "key alt+delete", "key 0x25", "key Control+F4", "key win+left"],
+     [key(65, "control", "shift"), key(46, "alt"), key(37), key(115, "Control"), key(37, "win")]),
+    (["type 中文 and  spaces", 'type "a\\tb\\nc\\u00e9"'],
+     [["typeText", {"text": "中文 and  spaces"}], ["typeText", {"text": "a\tb\nc\u00e9"}]]),
+] + [(["!" + bad, "wake"], [["wakeDisplay", None]]) for bad in [  # "!": refused
+    "capture", "capture maybe", "capture on x", "capture on 1 2", "shot a b", "shot max=x",
+    "shot quality=high", "shots", "shots x", "display", "display x", "click 1", "click a b",
+    "drag 1 2 3", "path 1", "path 1,a", "scroll", "scroll 1.5", "key", "key control+",
+    "key nokey", 'type "open', 'type "a" 1']]
+
+
+@pytest.mark.parametrize("commands, calls", DESKTOP_CALLS, ids=[c[0][0].lstrip("!") for c in DESKTOP_CALLS])
+def test_desktop_commands_make_these_calls_and_bad_ones_none(con, commands, calls):
+    for command in commands:
+        if command.startswith("!"):
+            with pytest.raises((DesktopError, ParseError)):
+                con.execute(command[1:])
+        else:
+            con.execute(command)
+    position = 0
+    for call in calls:
+        position = con.session.wait_stderr("desktop_host " + describe(call), timeout=10,
+                                           since=position) + 1
+    made = [line for line in con.session.stderr_lines() if line.startswith("desktop_host ")]
+    assert len(made) == len(calls), made
+
+
+def test_frames_are_saved_as_jpeg_files(con, tmp_path):
+    for command in ["shot", "capture on 2", "shot %s" % (tmp_path / "one.jpg"), "shot",
+                    "shots 3 %s" % (tmp_path / "run")]:  # generation 0: null, nothing saved
+        con.execute(command)
+    assert [r["value"] for r in con.out_records("reply") if r["call"] == "captureScreen"] == [None]
+    frames = con.out_records("frame")
+    files = [str(tmp_path / "one.jpg"), str(tmp_path / "frame-20.jpg")] + [
+        str(tmp_path / "run" / ("frame-%03d.jpg" % i)) for i in range(3)]
+    assert [(f["file"], f["width"], f["height"], f["sequence"], f["bytes"]) for f in frames] == [
+        (name, 4, 3, 20, len(FAKE_JPEG)) for name in files]
+    assert all(open(name, "rb").read() == FAKE_JPEG for name in files)
+    assert [r["count"] for r in con.out_records("frames")] == [3]
