@@ -34,24 +34,17 @@ def test_reply_syntax(text, expected):
         assert parse_reply(text) == expected
 
 
-def test_run_options_and_the_session_it_starts(monkeypatch):
-    args = build_parser().parse_args(
-        ["run", "--json", "--dpi", "144", "--env", "A=1", "--screen", "800x600x24",
-         "--save-bytes", "out", "host.exe", "--hidden", "--json"])
+def test_run_takes_the_programs_arguments_and_a_prefix_or_a_bare_display(monkeypatch):
+    args = build_parser().parse_args(["run", "--json", "--dpi", "144", "--env", "A=1", "--screen",
+                                      "8x6x24", "--save-bytes", "out", "a.exe", "--hidden", "--json"])
     assert (args.exe, args.args, args.json, args.dpi, args.env, args.screen, args.save_bytes) == (
-        "host.exe", ["--hidden", "--json"], True, 144, ["A=1"], ["800x600x24"], "out")
+        "a.exe", ["--hidden", "--json"], True, 144, ["A=1"], ["8x6x24"], "out")
     started = []
-
-    def record(how):
-        def start(*args, **kwargs):
-            started.append((how, kwargs.get("prefix")))
-            raise KeyboardInterrupt
-        return start
-
-    monkeypatch.setattr(console, "start_session", record("bare"))
-    monkeypatch.setattr(console.HostSession, "start", record("prefix"))
-    for argv in (["run", "host.exe"], ["run", "--prefix", "/p", "host.exe"]):
-        with pytest.raises(KeyboardInterrupt):
+    for how, target in [("bare", console), ("prefix", console.HostSession)]:
+        monkeypatch.setattr(target, "start_session" if how == "bare" else "start", lambda *a, how=how,
+                            **k: started.append((how, k.get("prefix"))) or 1 / 0)
+    for argv in (["run", "a.exe"], ["run", "--prefix", "/p", "a.exe"]):
+        with pytest.raises(ZeroDivisionError):
             console.run_console(build_parser().parse_args(argv))
     assert started == [("bare", None), ("prefix", "/p")]
 

@@ -3,24 +3,11 @@
 import pytest
 
 from peer import codec, link
-from peer.session import DEFER, HostSession, Reply
+from peer.session import DEFER, HostSession
 
 from conftest import FAKE
 
 HOST, PEER, TIMEOUT = "fake/host", "fake/peer", 10
-
-
-@pytest.mark.parametrize("raw, fields", [
-    (b"", ("not_implemented",)),
-    (codec.encode_success([1]), ("success", [1])),
-    (codec.encode_error("c", "", 5), ("error", "c", None, 5)),
-    (b"\x07", ("invalid", b"\x07")),
-])
-def test_reply_kinds(raw, fields):
-    reply = Reply.from_bytes(raw)
-    shown = {"success": lambda: (reply.value,), "invalid": lambda: (reply.raw,),
-             "error": lambda: (reply.code, reply.message, reply.details)}
-    assert (reply.kind,) + shown.get(reply.kind, tuple)() == fields
 
 
 def test_calls_are_matched_by_id_and_time_out_or_fail_with_the_program(session):

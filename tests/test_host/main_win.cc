@@ -1,45 +1,156 @@
-// The test host: a small Windows program that runs the messaging classes over the stand-in
-// engine so that the road user interface -> engine -> channel -> reply -> user interface can
-// be driven through the peer link. Exit code 0 at the end, 1 when the view cannot be made.
+// tesso_test_host.exe: runs the messaging classes over the stand-in engine and serves
+// "tesso.test/host" (echo, answerLater from a worker, bytes N, invokePeer on "tesso.test/peer",
+// clearHandler, quit) for the peer link to drive. Exit code 0 after the window closes.
 #include <windows.h>
-// After windows.h, which it builds on.
-#include <shellapi.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
-#include "tests/test_host/test_host_window_win.h"
+#include "messaging/flutter_view_controller.h"
+#include "messaging/method_channel.h"
+#include "messaging/method_result_functions.h"
+#include "messaging/standard_method_codec.h"
 
 namespace {
 
-std::string ToUtf8(const wchar_t* text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
+using flutter::EncodableMap;
+using flutter::EncodableValue;
+using Channel = flutter::MethodChannel<EncodableValue>;
+using Result = std::unique_ptr<flutter::MethodResult<EncodableValue>>;
+
+EncodableValue Member(const EncodableValue* arguments, const char* key) {
+  const auto* map = arguments != nullptr ? std::get_if<EncodableMap>(arguments) : nullptr;
+  const auto it = map != nullptr ? map->find(EncodableValue(key)) : EncodableMap::const_iterator();
+  return map != nullptr && it != map->end() ? it->second : EncodableValue();
 }
 
-// The command-line arguments after the program path.
-std::vector<std::string> EntrypointArguments() {
-  int count = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (argv == nullptr) return {};
-  std::vector<std::string> arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(ToUtf8(argv[i]));
-  LocalFree(argv);
-  return arguments;
+EncodableValue Outcome(const char* outcome, EncodableMap more = {}) {
+  more[EncodableValue("outcome")] = EncodableValue(outcome);
+  return EncodableValue(std::move(more));
+}
+
+// UI thread only, but for the workers of "answerLater", which answer from their own threads.
+struct TestHost {
+  std::unique_ptr<flutter::FlutterViewController> controller;
+  std::unique_ptr<Channel> channel, peer;
+  std::vector<std::thread> workers;  // joined after the engine has gone
+
+  void Handle(const flutter::MethodCall<EncodableValue>& call, Result result, HWND window) {
+    const std::string& method = call.method_name();
+    const EncodableValue value = call.arguments() ? *call.arguments() : EncodableValue();
+    const auto* number = std::get_if<int32_t>(&value);
+    if (method == "echo") {
+      result->Success(value);
+    } else if (method == "answerLater") {  // answered, and destroyed, on a worker
+      workers.emplace_back(
+          [value, ms = number ? *number : 20, r = std::move(result)]() mutable noexcept {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            r->Success(value);
+            r.reset();
+          });
+    } else if (method == "bytes" && number != nullptr && *number >= 0) {
+      std::vector<uint8_t> bytes(static_cast<size_t>(*number));
+      for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+      result->Success(EncodableValue(std::move(bytes)));
+    } else if (method == "invokePeer") {
+      const EncodableValue name = Member(&value, "method");
+      auto arguments = std::make_unique<EncodableValue>(Member(&value, "arguments"));
+      if (!std::holds_alternative<std::string>(name)) {
+        return result->Error("bad_args", "expected a map with a string \"method\"");
+      }
+      // The peer's answer, whichever it is, becomes the success value of this call.
+      std::shared_ptr<flutter::MethodResult<EncodableValue>> to(std::move(result));
+      peer->InvokeMethod(
+          std::get<std::string>(name), std::move(arguments),
+          std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
+              [to](const EncodableValue* v) {
+                to->Success(
+                    Outcome("success", {{EncodableValue("value"), v ? *v : EncodableValue()}}));
+              },
+              [to](const std::string& code, const std::string& message, const EncodableValue* v) {
+                to->Success(
+                    Outcome("error", {{EncodableValue("code"), EncodableValue(code)},
+                                      {EncodableValue("message"), EncodableValue(message)},
+                                      {EncodableValue("value"), v ? *v : EncodableValue()}}));
+              },
+              [to] { to->Success(Outcome("notImplemented")); }));
+    } else if (method == "clearHandler") {
+      result->Success(EncodableValue(true));
+      channel->SetMethodCallHandler(nullptr);
+    } else if (method == "quit") {
+      result->Success(EncodableValue(true));
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    } else {
+      result->NotImplemented();
+    }
+  }
+
+  bool Create(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    flutter::EngineProject project;
+    project.assets_path = u"data\\flutter_assets";
+    project.icu_data_path = u"data\\icudtl.dat";
+    project.aot_library_path = u"data\\app.so";
+    controller =
+        std::make_unique<flutter::FlutterViewController>(client.right, client.bottom, project);
+    if (!controller->engine() || !controller->view()) return false;
+    SetParent(static_cast<HWND>(controller->view()->GetNativeWindow()), window);
+    controller->engine()->SetNextFrameCallback([window] { ShowWindow(window, SW_SHOWNORMAL); });
+    const auto* codec = &flutter::StandardMethodCodec::GetInstance();
+    channel =
+        std::make_unique<Channel>(controller->engine()->messenger(), "tesso.test/host", codec);
+    peer = std::make_unique<Channel>(controller->engine()->messenger(), "tesso.test/peer", codec);
+    channel->SetMethodCallHandler([this, window](const auto& call, Result result) {
+      Handle(call, std::move(result), window);
+    });
+    return true;
+  }
+
+  void Destroy() {
+    if (channel) channel->SetMethodCallHandler(nullptr);
+    controller.reset();  // workers still answering find the messenger gone
+    for (std::thread& worker : workers) worker.join();
+    workers.clear();
+  }
+};
+
+TestHost* g_host = nullptr;
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+  try {
+    if (message == WM_CREATE) return g_host->Create(window) ? 0 : -1;
+    if (message == WM_DESTROY) {
+      g_host->Destroy();
+      PostQuitMessage(0);
+      return 0;
+    }
+  } catch (...) {
+    return -1;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
 }
 
 int Run() {
-  tesso::test_host::TestHostWindow window(EntrypointArguments());
-  if (!window.Create()) return 1;
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+  TestHost host;
+  g_host = &host;
+  WNDCLASSW window_class = {};
+  window_class.lpfnWndProc = WindowProc;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.lpszClassName = L"TessoTestHostWindow";
+  if (!RegisterClassW(&window_class) ||
+      !CreateWindowExW(0, window_class.lpszClassName, L"Tesso test host", WS_OVERLAPPEDWINDOW,
+                       CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, nullptr,
+                       window_class.hInstance, nullptr)) {
+    host.Destroy();
+    return 1;
   }
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
   return static_cast<int>(message.wParam);
 }
 

@@ -1,0 +1,224 @@
+""""com.vel.halvo/desktop_host" in a real tesso.exe beside the input probe (tests/probe) on a
+1920 x 1080 screen: frames of known content decoded at the asked sizes, the capture run rules,
+pointer, key and text input as a Windows window receives it (which arguments get which answer
+is the unit tests' matter). The probe covers the screen but for a strip at the bottom (Wine takes a window that
+covers a whole monitor for a full-screen one and then confines the X pointer to it): its pad
+(the upper 693 rows) in one colour, its edit control below. One host and probe for the module;
+the capture tests come first, with the caret off so that nothing blinks."""
+
+import io
+import os
+
+import pytest
+from PIL import Image
+
+from conftest import BIN_DIR, TIMEOUT, X, assert_reply, start, wait_until
+from peer.desktop import CHANNEL, DesktopHost, Frame
+from peer.probe import PROBE_EXE, Probe
+from peer.values import Int64
+
+WIDTH, HEIGHT = 1920, 1080
+PAD, WHITE, RED = (0x20, 0x60, 0xC0), (0xFF, 0xFF, 0xFF), (0xFF, 0x00, 0x00)
+
+
+def start_desktop(screens):
+    session = start(screens=screens)
+    try:
+        assert {"channel": CHANNEL, "set": True} in [e.data for e in session.events
+                                                          if e.name == "set_callback"]
+        session.probe = Probe.start(session.wine, os.path.join(BIN_DIR, PROBE_EXE),
+                                    rect=(0, 0, WIDTH, HEIGHT - 40), fill="2060c0")
+        session.probe.command("blur")
+        session.host = DesktopHost(session, TIMEOUT)
+        return session
+    except BaseException:
+        session.close()
+        raise
+
+
+def pointer(session):
+    out = X(session).run("xdotool", "getmouselocation")
+    fields = dict(part.split(":") for part in out.split() if ":" in part)
+    return int(fields["x"]), int(fields["y"])
+
+
+@pytest.fixture(scope="module")
+def desk():
+    session = start_desktop(("%dx%dx24" % (WIDTH, HEIGHT),))
+    yield session
+    session.probe.close()
+    session.close()
+
+
+def frame_of(reply, size=None):
+    frame = Frame.from_reply(reply)
+    assert frame is not None, reply
+    image = Image.open(io.BytesIO(frame.data))
+    assert image.format == "JPEG" and image.size == (frame.width, frame.height)
+    assert size is None or image.size == size
+    frame.image = image.convert("RGB")
+    return frame
+
+
+def assert_colour(frame, fx, fy, colour):
+    pixel = frame.image.getpixel((int(fx * frame.width), int(fy * frame.height)))
+    assert all(abs(a - b) <= 24 for a, b in zip(pixel, colour)), (pixel, colour)  # JPEG's error
+
+
+@pytest.mark.parametrize("max_dimension, size", [
+    (None, (1920, 1080)), (4000, (1920, 1080)), (0, (1920, 1080)), (-5, (1920, 1080)),
+    (1000, (1000, 563)), (7, (7, 4)), (1, (1, 1))])
+def test_frames_show_the_screen_at_the_asked_size(desk, max_dimension, size):
+    assert_reply(desk.host.set_capture(True), None)
+    frame = frame_of(desk.host.capture(max_dimension), size)
+    if frame.width >= 64:
+        assert_colour(frame, 0.5, 0.3, PAD)
+        assert_colour(frame, 0.5, 0.9, WHITE)  # the edit control
+
+
+def test_the_same_screen_keeps_its_bytes_and_a_change_or_new_options_a_new_sequence(desk):
+    assert_reply(desk.host.set_capture(True), None)
+    first = frame_of(desk.host.capture(800))
+    again = frame_of(desk.host.capture(800))
+    assert (again.sequence, again.data) == (first.sequence, first.data)
+    requality = frame_of(desk.host.capture(800, quality=0.5))
+    resized = frame_of(desk.host.capture(400), (400, 225))
+    assert first.sequence < requality.sequence < resized.sequence
+    desk.probe.command("fill ff0000")
+    try:  # the X server shows the repainted window a moment later
+        changed = wait_until(lambda: (lambda f: f if f.sequence != resized.sequence else None)(
+            frame_of(desk.host.capture(400))), "a new frame")
+        assert changed.sequence > resized.sequence
+        assert_colour(changed, 0.5, 0.3, RED)
+    finally:
+        desk.probe.command("fill 2060c0")
+
+
+def test_runs_generations_diagnostics_and_one_capture_in_flight(desk):
+    assert_reply(desk.host.set_capture(True), None)
+    run = desk.host.generation
+    before = desk.host.diagnostics().value
+    frame_of(desk.host.capture(320))
+    assert_reply(desk.host.diagnostics(), {
+        "enabled": True, "pending": False, "requests": Int64(int(before["requests"]) + 1),
+        "encoded": Int64(int(before["encoded"]) + 1), "backend": "gdi"})
+    for reply in [desk.host.capture(generation=run - 1),
+                  desk.host.call("captureScreen", {"maxDimension": 64}),
+                  desk.host.set_capture(False, run), desk.host.capture(generation=run),
+                  desk.host.set_capture(True, run - 1),  # older: ignored
+                  desk.host.capture(generation=run)]:
+        assert_reply(reply, None)
+    assert desk.host.diagnostics().value["enabled"] is False
+    assert_reply(desk.host.set_capture(True, run), None)  # equal: accepted
+    arguments = desk.host.capture_arguments(run, 1920, 0.9)
+    first = desk.host.call_async("captureScreen", arguments)
+    assert_reply(desk.host.call_async("captureScreen", arguments).wait(TIMEOUT), None)
+    assert frame_of(first.wait(TIMEOUT)).width == WIDTH
+    stale = desk.host.call_async("captureScreen", desk.host.capture_arguments(run, 1920, 0.7))
+    assert_reply(desk.host.set_capture(True), None)  # a newer run before the worker finishes
+    assert_reply(stale.wait(TIMEOUT), None)
+    assert desk.host.diagnostics().value["pending"] is False
+    frame_of(desk.host.capture(1080), (1080, 608))
+
+
+def fraction(pixel, size):
+    return (pixel + 0.5) / size  # the pixel's middle, against rounding
+
+
+def mouse_reports(desk, since, *events):
+    return [(r["event"], r["screenX"], r["screenY"]) + ((r["buttons"] & 1,) if events else ())
+            for r in desk.probe.reports(*(events or ("lbuttondown", "lbuttonup", "rbuttondown",
+                                                     "rbuttonup")), since=since)]
+
+
+@pytest.mark.parametrize("kind, path", [
+    ("click", [(960, 540)]), ("rightClick", [(1700, 650)]), ("click", [(0, 0)]),
+    ("drag", [(200, 100), (1400, 600)]), ("dragPath", [(100, 100), (900, 100), (900, 600)])])
+def test_pointer_input_reaches_the_probe_at_its_points(desk, kind, path):
+    X(desk).run("xdotool", "mousemove", "123", "77")
+    since = desk.probe.position()
+    points = [(fraction(x, WIDTH), fraction(y, HEIGHT)) for x, y in path]
+    button = "r" if kind == "rightClick" else "l"
+    do = {"click": lambda: desk.host.click(*points[0]),
+          "rightClick": lambda: desk.host.click(*points[0], right=True),
+          "drag": lambda: desk.host.drag(*points[0], *points[1]),
+          "dragPath": lambda: desk.host.drag_path(points)}[kind]
+    assert_reply(do(), True)
+    desk.probe.wait(button + "buttonup", since=since)
+    assert pointer(desk) == path[-1]
+    assert mouse_reports(desk, since) == [(button + "buttondown",) + path[0],
+                                          (button + "buttonup",) + path[-1]]
+    # Wine merges moves that wait unread in the queue; the points and their order stay.
+    held = [r[1:3] for r in mouse_reports(desk, since, "mousemove") if r[3]]
+    assert [p for p in path[1:] if p in held] == path[1:]
+
+
+@pytest.mark.parametrize("amount, delta", [(-3, -360), (100, 2400)])
+def test_scroll_turns_the_wheel_under_the_pointer(desk, amount, delta):
+    desk.host.click(fraction(960, WIDTH), fraction(300, HEIGHT))  # over the pad
+    since = desk.probe.position()
+    assert_reply(desk.host.scroll(amount), True)
+    report = desk.probe.wait("wheel", since=since)
+    assert (report["delta"], report["window"]) == (delta, "pad")
+
+
+@pytest.mark.parametrize("text", [
+    "中文输入法测试，日本語のテキスト、한국어 emoji \U0001F600 and \U0001F468\u200D\U0001F469 outside the basic plane",
+    "a" * 31 + "\U0001F600" + "b" * 40,  # the 32nd unit is a high surrogate
+    "\tleading tab, carriage return\r\nskipped, line\nfeeds\n"])
+def test_typed_text_arrives_in_the_edit_control_exactly(desk, text):
+    desk.probe.command("focus")
+    desk.probe.command("clear")
+    assert_reply(desk.host.type_text(text), True)
+    # The edit control turns each Enter into CR LF; carriage returns are not typed.
+    expected = text.replace("\r", "").replace("\n", "\r\n")
+    wait_until(lambda: desk.probe.text() == expected, "the probe holds %r" % expected)
+
+
+# Windows reports the left control, shift and alt keys under their generic codes (17, 16, 18);
+# while alt is held without control a key is a "system" key.
+@pytest.mark.parametrize("code, modifiers, expected", [
+    (65, ["control", "shift"], [("keydown", 17, 1, 0, 0), ("keydown", 16, 1, 1, 0),
+                                ("keydown", 65, 1, 1, 0), ("keyup", 65, 1, 1, 0),
+                                ("keyup", 16, 1, 0, 0), ("keyup", 17, 0, 0, 0)]),
+    (46, ["alt", "control"], [("syskeydown", 18, 0, 0, 1), ("keydown", 17, 1, 0, 1),
+                              ("keydown", 46, 1, 0, 1), ("keyup", 46, 1, 0, 1),
+                              ("syskeyup", 17, 0, 0, 1), ("keyup", 18, 0, 0, 0)]),
+    (37, ["win"], [("keydown", 91, 0, 0, 0), ("keydown", 37, 0, 0, 0), ("keyup", 37, 0, 0, 0),
+                   ("keyup", 91, 0, 0, 0)])])
+def test_key_press_with_modifiers_arrives_in_order(desk, code, modifiers, expected):
+    desk.probe.command("focus")
+    since = desk.probe.position()
+    assert_reply(desk.host.key(code, modifiers), True)
+
+    def reports():
+        return [(r["event"], r["vk"], r["control"], r["shift"], r["alt"]) for r in
+                desk.probe.reports("keydown", "keyup", "syskeydown", "syskeyup", since=since)]
+    wait_until(lambda: len(reports()) >= len(expected), "%d key reports" % len(expected))
+    assert reports() == [(e, vk) + tuple(bool(b) for b in rest) for e, vk, *rest in expected]
+
+
+# Three monitors side by side (a nested Xephyr with Xinerama), in catalogue order: the primary,
+# then by left edge. (index, name, left, width, height)
+DISPLAYS = [(0, "主显示器 (1920×1080)", 0, 1920, 1080), (1, "显示器 2 (2560×1440)", 1920, 2560, 1440),
+            (2, "显示器 3 (1280×1024)", 4480, 1280, 1024)]
+
+
+def test_three_displays_are_listed_selected_captured_and_clicked():
+    session = start_desktop(("1920x1080", "2560x1440", "1280x1024"))
+    try:
+        for index, used in [(None, 0), (1, 1), (2, 2), (0, 0), (7, 0), (-1, 0)]:  # else the first
+            if index is not None:
+                assert_reply(session.host.switch(index), True)
+            assert_reply(session.host.displays(), [
+                {"index": i, "name": name, "width": w, "height": h, "isMain": i == 0,
+                 "selected": i == used} for i, name, _, w, h in DISPLAYS])
+            _, _, left, width, height = DISPLAYS[used]
+            assert_reply(session.host.set_capture(True), None)
+            frame_of(session.host.capture(0), (width, height))  # unscaled: the display's size
+            X(session).run("xdotool", "mousemove", "123", "77")
+            assert_reply(session.host.click(0.5, 0.5), True)
+            assert pointer(session) == (left + width // 2, height // 2)
+    finally:
+        session.probe.close()
+        session.close()
