@@ -1,15 +1,11 @@
 #!/usr/bin/python3
-"""Speaks the peer link on stdin/stdout in place of the stand-in engine.
-
-"fake/host": echo -> success(arguments); hold -> no answer until release, which answers
-"released" and then the held call "held"; ask {"method", "arguments"} -> that call as a host
-message (fresh id) on "fake/peer", answered success(the reply's bytes); notify -> "note" with id
-0 on "fake/peer", then success(null); warn TEXT -> a stderr line; exit N -> exits with N.
-"com.vel.halvo/desktop_host": each call goes to stderr as "desktop_host " + the description of
-[method, arguments]; captureScreen with generation > 0 gets a 4x3 frame (sequence 10 x
-generation), other generations null; other methods true. Other channels: an empty RESPONSE. A
-CONTROL frame comes back as the event "control" {"operation", "fields"}.
-"""
+"""Speaks the peer link on stdin/stdout in place of the stand-in engine. "fake/host": echo;
+hold (answered "held" after release answers "released"); ask {"method", "arguments"} (sent on
+as a host message on "fake/peer", answered with the reply's bytes); notify (a "note" with id 0
+on "fake/peer"); warn TEXT (a stderr line); exit N. The desktop host channel writes each call
+to stderr ("desktop_host " + its description) and answers true, or for captureScreen a 4x3
+frame (sequence 10 x generation) or null for generation 0. Other channels: an empty response.
+A CONTROL frame comes back as the event "control" {"operation", "fields"}."""
 
 import itertools
 import json
@@ -53,38 +49,35 @@ def main():
             if f.kind == link.CONTROL:
                 send(link.EVENT, 0, "control", json.dumps(
                     {"operation": f.name, "fields": json.loads(f.body)}).encode())
-                continue
-            if f.kind == link.HOST_REPLY:
+            elif f.kind == link.HOST_REPLY:
                 send(link.RESPONSE, asked.pop(f.id), "fake/host", ok(f.body))
-                continue
-            if f.name == "com.vel.halvo/desktop_host":
+            elif f.name == "com.vel.halvo/desktop_host":
                 send(link.RESPONSE, f.id, f.name, desktop(codec.decode_method_call(f.body).call))
-                continue
-            if f.name != "fake/host":
+            elif f.name != "fake/host":
                 send(link.RESPONSE, f.id, f.name)
-                continue
-            call = codec.decode_method_call(f.body).call
-            method, args = call.method, call.arguments
-            if method == "echo":
-                send(link.RESPONSE, f.id, f.name, ok(args))
-            elif method == "hold":
-                held = f.id
-            elif method == "release":
-                send(link.RESPONSE, f.id, f.name, ok("released"))
-                send(link.RESPONSE, held, f.name, ok("held"))
-            elif method == "ask":
-                asked[next(ids)] = f.id
-                send(link.HOST_MESSAGE, max(asked), "fake/peer",
-                     codec.encode_method_call(args["method"], args["arguments"]))
-            elif method == "notify":
-                send(link.HOST_MESSAGE, 0, "fake/peer", codec.encode_method_call("note", 1))
-                send(link.RESPONSE, f.id, f.name, ok(None))
-            elif method == "warn":
-                sys.stderr.write(args + "\n")
-                sys.stderr.flush()
-                send(link.RESPONSE, f.id, f.name, ok(None))
-            elif method == "exit":
-                return int(args)
+            else:
+                call = codec.decode_method_call(f.body).call
+                method, args = call.method, call.arguments
+                if method == "echo":
+                    send(link.RESPONSE, f.id, f.name, ok(args))
+                elif method == "hold":
+                    held = f.id
+                elif method == "release":
+                    send(link.RESPONSE, f.id, f.name, ok("released"))
+                    send(link.RESPONSE, held, f.name, ok("held"))
+                elif method == "ask":
+                    asked[next(ids)] = f.id
+                    send(link.HOST_MESSAGE, max(asked), "fake/peer",
+                         codec.encode_method_call(args["method"], args["arguments"]))
+                elif method == "notify":
+                    send(link.HOST_MESSAGE, 0, "fake/peer", codec.encode_method_call("note", 1))
+                    send(link.RESPONSE, f.id, f.name, ok(None))
+                elif method == "warn":
+                    sys.stderr.write(args + "\n")
+                    sys.stderr.flush()
+                    send(link.RESPONSE, f.id, f.name, ok(None))
+                elif method == "exit":
+                    return int(args)
 
 
 if __name__ == "__main__":

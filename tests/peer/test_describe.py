@@ -1,11 +1,9 @@
-"""The one-line value form: canonical printing and the friendlier parser."""
-
-import random
+"""The one-line value form: canonical printing and the friendlier parser (that each golden
+vector's description parses back to its bytes is the codec test's matter)."""
 
 import pytest
 
-from peer import codec
-from peer.codec import Float32List, Float64List, Int32List, Int64, Int64List, Map
+from peer.codec import Float32List, Int32List, Int64
 from peer.describe import ParseError, describe, parse, parse_many
 
 
@@ -50,28 +48,3 @@ def test_malformed_text_is_a_parse_error(text):
 def test_parse_many():
     assert parse_many('"code" null {"k": i64:1}') == ["code", None, {"k": Int64(1)}]
     assert parse_many("  ") == []
-
-
-def random_value(rng, depth=0):
-    makers = [lambda: None, lambda: rng.random() < 0.5, lambda: rng.randrange(-2**31, 2**31),
-              lambda: Int64(rng.randrange(-2**63, 2**63)),
-              lambda: Float64List.from_bytes(rng.randbytes(8))[0],
-              lambda: codec.decode_value(b"\x07\x05" + rng.randbytes(5)).value,
-              lambda: rng.randbytes(rng.randrange(5)),
-              lambda: Int32List(rng.randrange(-2**31, 2**31) for _ in range(rng.randrange(4))),
-              lambda: Float32List.from_bytes(rng.randbytes(4 * rng.randrange(4))),
-              lambda: Int64List(rng.randrange(-2**63, 2**63) for _ in range(rng.randrange(4))),
-              lambda: Float64List.from_bytes(rng.randbytes(8 * rng.randrange(3))),
-              lambda: [random_value(rng, depth + 1) for _ in range(rng.randrange(4))],
-              lambda: Map((random_value(rng, depth + 1), random_value(rng, depth + 1))
-                          for _ in range(rng.randrange(4)))]
-    return rng.choice(makers if depth < 3 else makers[:11])()
-
-
-def test_describe_then_parse_is_the_identity_on_random_values():
-    rng = random.Random(7)
-    for _ in range(500):
-        value = random_value(rng)
-        text = describe(value)
-        assert describe(parse(text)) == text
-        assert codec.encode_value(parse(text)) == codec.encode_value(value)

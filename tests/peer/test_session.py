@@ -2,10 +2,9 @@
 
 import pytest
 
+from conftest import FAKE
 from peer import codec, link
 from peer.session import DEFER, HostSession
-
-from conftest import FAKE
 
 HOST, PEER, TIMEOUT = "fake/host", "fake/peer", 10
 
@@ -27,34 +26,25 @@ def test_calls_are_matched_by_id_and_time_out_or_fail_with_the_program(session):
             wait()
 
 
+# handler -> the reply the host gets at once (None: it waits for a reply by id)
 @pytest.mark.parametrize("handler, reply", [
     (lambda m: codec.encode_success([m.id, m.method, m.arguments]),
-     codec.encode_success([101, "ping", [1]])),
-    (lambda m: None, b""),
-])
-def test_a_handlers_answer_goes_back_with_the_message_id(session, handler, reply):
+     codec.encode_success([101, "ping", 2])),
+    (lambda m: None, b""), (lambda m: DEFER, None), (None, None)])
+def test_host_messages_are_answered_by_their_id(session, handler, reply):
     session.on_host_message(PEER, handler)
-    asked = session.call(HOST, "ask", {"method": "ping", "arguments": [1]}, timeout=TIMEOUT)
-    assert asked.value == reply
-
-
-@pytest.mark.parametrize("handler", [lambda m: DEFER, None])
-def test_deferred_and_unhandled_messages_are_answered_by_id(session, handler):
-    session.on_host_message(PEER, handler)
-    pending = session.call_async(HOST, "ask", {"method": "later", "arguments": 2})
-    message = session.wait_host_message(PEER, "later", timeout=TIMEOUT)
-    assert message.call.arguments == 2 and not pending.done()
-    session.reply(message.id, codec.encode_error("nope"))
-    assert pending.wait(TIMEOUT).value == codec.encode_error("nope")
-    with pytest.raises(ValueError):
-        message.reply(b"")
-
-
-def test_a_message_with_id_0_gets_no_reply(session):
+    pending = session.call_async(HOST, "ask", {"method": "ping", "arguments": 2})
+    if reply is None:
+        message = session.wait_host_message(PEER, "ping", timeout=TIMEOUT)
+        assert message.call.arguments == 2 and not pending.done()
+        session.reply(message.id, reply := codec.encode_error("nope"))
+        with pytest.raises(ValueError):
+            message.reply(b"")  # once only
+    assert pending.wait(TIMEOUT).value == reply
     session.on_host_message(PEER, lambda m: b"\x00\x00")
     session.call(HOST, "notify", timeout=TIMEOUT)
-    message = session.wait_host_message(PEER, "note", timeout=TIMEOUT)
-    assert message.id == 0 and not message.replied
+    note = session.wait_host_message(PEER, "note", timeout=TIMEOUT)
+    assert note.id == 0 and not note.replied  # id 0 wants no reply
     with pytest.raises(KeyError):
         session.reply(0, b"")
 
