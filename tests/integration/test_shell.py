@@ -1,6 +1,6 @@
 """tesso.exe's shell under Wine: start-up, the window where the contract puts it at 96 and 144
-DPI, the tray, the window service through the real engine link, hostile traffic on that link, a
-second instance, and the ways out. One host serves the read-only checks; each test leaves it
+DPI, the tray, hostile traffic on the real engine link, a second instance, and the ways out
+(which call gets which answer, the menu's calls included, is the unit tests' matter). One host serves the read-only checks; each test leaves it
 shown, close-to-tray on, no viewer, the icon in the tray."""
 
 import os
@@ -107,27 +107,9 @@ def test_the_icon_goes_with_close_to_tray_unless_a_viewer_is_active(tesso):
     assert is_hidden(tesso) is False and x.tray()
 
 
-@pytest.mark.parametrize("command, method", [(3, "disconnectViewers"), (4, "stopHosting")])
-def test_menu_commands_call_the_interface_without_a_reply(tesso, command, method):
-    tesso.on_host_message(WINDOW, lambda m: codec.encode_error("refused", "no", None))
-    try:
-        since = len(tesso.host_messages())
-        post(tesso, WM_COMMAND, command)
-        message = tesso.wait_host_message(WINDOW, timeout=TIMEOUT, since=since)
-        assert (message.body, message.id) == (codec.encode_method_call(method, None), 0)
-        settle(tesso)  # the answer is ignored: the host goes on as before
-        assert is_hidden(tesso) is False and X(tesso).shown()
-        assert [m.method for m in tesso.host_messages()[since:]] == [method]
-    finally:
-        tesso.on_host_message(WINDOW, None)
-
-
-def test_answers_and_rejections_in_exact_bytes(tesso):
-    set_window(tesso, "showNotice", {"title": "标题", "body": "正文"})
-    assert call(tesso, WINDOW, "IsHidden", True).kind == "not_implemented"
-    for method in ("setCloseToTray", "setViewerActive"):
-        assert call(tesso, WINDOW, method, 1).raw == codec.encode_error(
-            "bad_args", "expected bool", None)
+def test_rejections_in_exact_bytes_keep_the_icon_and_the_link(tesso):
+    assert call(tesso, WINDOW, "setCloseToTray", 1).raw == codec.encode_error(
+        "bad_args", "expected bool", None)
     assert tesso.call_raw(WINDOW, b"\x03\x01\x00\x00\x00", timeout=TIMEOUT) == b""
     assert X(tesso).tray(), "read as false, setCloseToTray would have removed the icon"
     since = len(tesso.events)  # a channel name that is not UTF-8: refused, the link stays up
