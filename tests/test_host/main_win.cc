@@ -1,6 +1,6 @@
 // tesso_test_host.exe: runs the messaging classes over the stand-in engine and serves
 // "tesso.test/host" (echo, answerLater from a worker, bytes N, invokePeer on "tesso.test/peer",
-// clearHandler, quit) for the peer link to drive. Exit code 0 after the window closes.
+// quit) for the peer link to drive. Exit code 0 after quit, 1 when the view cannot be made.
 #include <windows.h>
 
 #include <chrono>
@@ -39,7 +39,7 @@ struct TestHost {
   std::unique_ptr<Channel> channel, peer;
   std::vector<std::thread> workers;  // joined after the engine has gone
 
-  void Handle(const flutter::MethodCall<EncodableValue>& call, Result result, HWND window) {
+  void Handle(const flutter::MethodCall<EncodableValue>& call, Result result) {
     const std::string& method = call.method_name();
     const EncodableValue value = call.arguments() ? *call.arguments() : EncodableValue();
     const auto* number = std::get_if<int32_t>(&value);
@@ -78,80 +78,39 @@ struct TestHost {
                                       {EncodableValue("value"), v ? *v : EncodableValue()}}));
               },
               [to] { to->Success(Outcome("notImplemented")); }));
-    } else if (method == "clearHandler") {
-      result->Success(EncodableValue(true));
-      channel->SetMethodCallHandler(nullptr);
     } else if (method == "quit") {
       result->Success(EncodableValue(true));
-      PostMessageW(window, WM_CLOSE, 0, 0);
+      PostQuitMessage(0);
     } else {
       result->NotImplemented();
     }
   }
 
-  bool Create(HWND window) {
-    RECT client = {};
-    GetClientRect(window, &client);
-    flutter::EngineProject project;
-    project.assets_path = u"data\\flutter_assets";
-    project.icu_data_path = u"data\\icudtl.dat";
-    project.aot_library_path = u"data\\app.so";
-    controller =
-        std::make_unique<flutter::FlutterViewController>(client.right, client.bottom, project);
-    if (!controller->engine() || !controller->view()) return false;
-    SetParent(static_cast<HWND>(controller->view()->GetNativeWindow()), window);
-    controller->engine()->SetNextFrameCallback([window] { ShowWindow(window, SW_SHOWNORMAL); });
-    const auto* codec = &flutter::StandardMethodCodec::GetInstance();
-    channel =
-        std::make_unique<Channel>(controller->engine()->messenger(), "tesso.test/host", codec);
-    peer = std::make_unique<Channel>(controller->engine()->messenger(), "tesso.test/peer", codec);
-    channel->SetMethodCallHandler([this, window](const auto& call, Result result) {
-      Handle(call, std::move(result), window);
-    });
-    return true;
-  }
-
   void Destroy() {
-    if (channel) channel->SetMethodCallHandler(nullptr);
+    channel->SetMethodCallHandler(nullptr);
     controller.reset();  // workers still answering find the messenger gone
     for (std::thread& worker : workers) worker.join();
-    workers.clear();
   }
 };
 
-TestHost* g_host = nullptr;
-
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  try {
-    if (message == WM_CREATE) return g_host->Create(window) ? 0 : -1;
-    if (message == WM_DESTROY) {
-      g_host->Destroy();
-      PostQuitMessage(0);
-      return 0;
-    }
-  } catch (...) {
-    return -1;
-  }
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 int Run() {
+  flutter::EngineProject project;
+  project.assets_path = u"data\\flutter_assets";
+  project.icu_data_path = u"data\\icudtl.dat";
+  project.aot_library_path = u"data\\app.so";
   TestHost host;
-  g_host = &host;
-  WNDCLASSW window_class = {};
-  window_class.lpfnWndProc = WindowProc;
-  window_class.hInstance = GetModuleHandleW(nullptr);
-  window_class.lpszClassName = L"TessoTestHostWindow";
-  if (!RegisterClassW(&window_class) ||
-      !CreateWindowExW(0, window_class.lpszClassName, L"Tesso test host", WS_OVERLAPPEDWINDOW,
-                       CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, nullptr,
-                       window_class.hInstance, nullptr)) {
-    host.Destroy();
-    return 1;
-  }
+  host.controller = std::make_unique<flutter::FlutterViewController>(800, 600, project);
+  if (!host.controller->engine() || !host.controller->view()) return 1;
+  const auto* codec = &flutter::StandardMethodCodec::GetInstance();
+  flutter::BinaryMessenger* messenger = host.controller->engine()->messenger();
+  host.channel = std::make_unique<Channel>(messenger, "tesso.test/host", codec);
+  host.peer = std::make_unique<Channel>(messenger, "tesso.test/peer", codec);
+  host.channel->SetMethodCallHandler(
+      [&host](const auto& call, Result result) { host.Handle(call, std::move(result)); });
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-  return static_cast<int>(message.wParam);
+  host.Destroy();
+  return 0;
 }
 
 }  // namespace
