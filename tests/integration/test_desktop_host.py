@@ -1,10 +1,9 @@
-""""com.vel.halvo/desktop_host" in a real tesso.exe beside the input probe (tests/probe) on a
-1920 x 1080 screen: frames of known content decoded at the asked sizes, the capture run rules,
-pointer, key and text input as a Windows window receives it (which arguments get which answer
-is the unit tests' matter). The probe covers the screen but for a strip at the bottom (Wine takes a window that
-covers a whole monitor for a full-screen one and then confines the X pointer to it): its pad
-(the upper 693 rows) in one colour, its edit control below. One host and probe for the module;
-the capture tests come first, with the caret off so that nothing blinks."""
+""""com.vel.halvo/desktop_host" in tesso.exe beside the input probe (tests/probe): real frames at
+the asked sizes, real pointer, key and text input as a Windows window receives it, on one and on
+three displays (which arguments get which answer is the unit tests' matter). The probe covers
+the screen but for a strip at the bottom (Wine confines the X pointer to a window that covers a
+whole monitor): its pad (the upper 693 rows) in one colour, its edit control below. Capture
+tests come first, with the caret off so that nothing blinks."""
 
 import io
 import os
@@ -81,9 +80,8 @@ def test_the_same_screen_keeps_its_bytes_and_a_change_or_new_options_a_new_seque
     first = frame_of(desk.host.capture(800))
     again = frame_of(desk.host.capture(800))
     assert (again.sequence, again.data) == (first.sequence, first.data)
-    requality = frame_of(desk.host.capture(800, quality=0.5))
     resized = frame_of(desk.host.capture(400), (400, 225))
-    assert first.sequence < requality.sequence < resized.sequence
+    assert resized.sequence > first.sequence
     desk.probe.command("fill ff0000")
     try:  # the X server shows the repainted window a moment later
         changed = wait_until(lambda: (lambda f: f if f.sequence != resized.sequence else None)(
@@ -94,18 +92,13 @@ def test_the_same_screen_keeps_its_bytes_and_a_change_or_new_options_a_new_seque
         desk.probe.command("fill 2060c0")
 
 
-def test_the_gdi_worker_counts_its_frames_and_drops_one_a_newer_run_makes_stale(desk):
+def test_the_gdi_worker_counts_its_frames(desk):
     assert_reply(desk.host.set_capture(True), None)
     before = desk.host.diagnostics().value
     frame_of(desk.host.capture(1080), (1080, 608))
     assert_reply(desk.host.diagnostics(), {
         "enabled": True, "pending": False, "requests": Int64(int(before["requests"]) + 1),
         "encoded": Int64(int(before["encoded"]) + 1), "backend": "gdi"})
-    stale = desk.host.call_async("captureScreen", desk.host.capture_arguments(
-        desk.host.generation, 1920, 0.7))
-    assert_reply(desk.host.set_capture(True), None)  # before the worker finishes
-    assert_reply(stale.wait(TIMEOUT), None)
-    assert desk.host.diagnostics().value["pending"] is False
 
 
 def fraction(pixel, size):
