@@ -113,9 +113,7 @@ TEST(StringConversions, UnpairedSurrogatesInTextAndTheFirstNulEndTheText) {
   EXPECT_EQ(ArgumentToUtf8(none) + WideToUtf8(none), "");
   EXPECT_EQ(Utf8ToWide(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
   for (const char* bad : {"\xF5\x80\x80\x80", "\xF8\x88\x80\x80\x80", "\xFE", "\xFF", "\x80\x80",
-                          "a\xBF"
-                          "b",
-                          "\xE1\x80\xC0\x80", "Tesso\xFF"}) {
+                          "a\277b", "\xE1\x80\xC0\x80", "Tesso\xFF"}) {
     EXPECT_EQ(Utf8ToWide(bad), u"") << bad;
   }
 }
@@ -126,15 +124,11 @@ TEST(LenientUtf8, EachMaximalIllFormedSubsequenceIsOneReplacement) {
     std::u16string expected;
   } cases[] = {
       {"", u""},
-      {"\xEF\xBB\xBF"
-       "a",
-       u"\uFEFFa"},
+      {"\xEF\xBB\277a", u"\uFEFFa"},
       {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
       // Bytes that cannot start a sequence: one each.
       {"\x80", u"\uFFFD"},
-      {"a\xFF"
-       "b",
-       u"a\uFFFDb"},
+      {"a\377b", u"a\uFFFDb"},
       {"\xC0\xAF", u"\uFFFD\uFFFD"},
       {"\xF5\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       // Cut short at the end.
@@ -142,21 +136,13 @@ TEST(LenientUtf8, EachMaximalIllFormedSubsequenceIsOneReplacement) {
       {"\xE7\x95", u"\uFFFD"},
       {"\xF0\x9F\x98", u"\uFFFD"},
       // Broken off by a byte that cannot continue it: that byte starts afresh.
-      {"a\xE7"
-       "b",
-       u"a\uFFFDb"},
-      {"\xF0"
-       "AA",
-       u"\uFFFDAA"},
+      {"a\347b", u"a\uFFFDb"},
+      {"\360AA", u"\uFFFDAA"},
       {std::string("\xE0\0", 2), std::u16string(u"\uFFFD\0", 2)},
       {"\xC2\xC2\x80", u"\uFFFD\u0080"},
-      {"\xE7\x95"
-       "A",
-       u"\uFFFDA"},
+      {"\xE7\225A", u"\uFFFDA"},
       {"\xF0\x9F\x98\xE7\x95\x8C", u"\uFFFD\u754C"},
-      {"\xF0\x90"
-       "AA",
-       u"\uFFFDAA"},
+      {"\xF0\220AA", u"\uFFFDAA"},
       {"\xE1\x80\x80\x80", u"\u1000\uFFFD"},
       {"\xE1\x80\xC0", u"\uFFFD\uFFFD"},
       // A second byte outside the lead's range (overlong, surrogate, above U+10FFFF): the lead
@@ -165,9 +151,7 @@ TEST(LenientUtf8, EachMaximalIllFormedSubsequenceIsOneReplacement) {
       {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-      {"\xE0\x9F"
-       "A",
-       u"\uFFFD\uFFFDA"},
+      {"\xE0\237A", u"\uFFFD\uFFFDA"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.text));
