@@ -27,33 +27,15 @@ TEST(HostWindowMessageRouting, EachMessageReachesItsReceiversInOrder) {
   };
   const std::string kService = "OfferToWindowService*", kEngine = "OfferToEngine*",
                     kBase = "HandleByWindowBase*";
+  // clang-format off
   const Route routes[] = {
       {"wake result", 0x8057, true, true, 5, {}, 0, {"DeliverWakeResult"}},
       {"desktop host result", 0x8059, true, true, {}, {}, 0, {"DrainDesktopHostCompletions"}},
-      {"wake result, no wake service",
-       0x8057,
-       false,
-       true,
-       {},
-       {},
-       77,
+      {"wake result, no wake service", 0x8057, false, true, {}, {}, 77,
        {"DeliverWakeResult", kService, kEngine, kBase}},
-      {"desktop host result, no desktop host",
-       0x8059,
-       true,
-       false,
-       {},
-       {},
-       77,
+      {"desktop host result, no desktop host", 0x8059, true, false, {}, {}, 77,
        {"DrainDesktopHostCompletions", kService, kEngine, kBase}},
-      {"wake result, no wake service, consumed",
-       0x8057,
-       false,
-       true,
-       0,
-       {},
-       0,
-       {"DeliverWakeResult", kService}},
+      {"wake result, no wake service, consumed", 0x8057, false, true, 0, {}, 0, {"DeliverWakeResult", kService}},
       {"below the wake result", 0x8056, true, true, {}, {}, 77, {kService, kEngine, kBase}},
       {"tray callback", 0x8058, true, true, {}, {}, 77, {kService, kEngine, kBase}},
       {"above the desktop host result", 0x805A, true, true, {}, {}, 77, {kService, kEngine, kBase}},
@@ -61,16 +43,10 @@ TEST(HostWindowMessageRouting, EachMessageReachesItsReceiversInOrder) {
       {"font change consumed by the window service", 0x001D, true, true, 0, {}, 0, {kService}},
       {"consumed by the engine", 0x0005, true, true, {}, 42, 42, {kService, kEngine}},
       {"font change consumed by the engine", 0x001D, true, true, {}, 0, 0, {kService, kEngine}},
-      {"font change",
-       0x001D,
-       true,
-       true,
-       {},
-       {},
-       77,
-       {kService, kEngine, "ReloadSystemFonts", kBase}},
+      {"font change", 0x001D, true, true, {}, {}, 77, {kService, kEngine, "ReloadSystemFonts", kBase}},
       {"ordinary", 0x0010, true, true, {}, {}, 77, {kService, kEngine, kBase}},
   };
+  // clang-format on
   for (const Route& route : routes) {
     SCOPED_TRACE(route.name);
     FakeHostWindowRoutes fake;
@@ -102,27 +78,16 @@ TEST(DpiScaling, EachNumberTimesDpiOver96TruncatedTowardZeroAndSaturated) {
     uint32_t dpi;
     int32_t physical;
   };
+  // clang-format off
   const Case cases[] = {
-      {1280, 96, 1280},
-      {10, 120, 12},  // 12.5
-      {720, 144, 1080},
-      {10, 168, 17},  // 17.5
-      {1280, 192, 2560},
-      {11, 120, 13},  // 13.75
-      {1, 144, 1},
-      {3, 144, 4},
-      {-10, 120, -12},
-      {-11, 120, -13},
-      {-1, 144, -1},
-      {40, 72, 30},
+      {1280, 96, 1280}, {10, 120, 12} /* 12.5 */, {720, 144, 1080}, {10, 168, 17} /* 17.5 */,
+      {1280, 192, 2560}, {11, 120, 13} /* 13.75 */, {1, 144, 1}, {3, 144, 4}, {-10, 120, -12},
+      {-11, 120, -13}, {-1, 144, -1}, {40, 72, 30},
       // 240 * (98 / 96.0) is 244.99999999999997: the product of the double factor.
-      {240, 98, 244},
-      {0, 98, 0},
-      {max, 192, max},
-      {min, 192, min},
-      {max, 96, max},
-      {max / 2, 192, max - 1},
+      {240, 98, 244}, {0, 98, 0},
+      {max, 192, max}, {min, 192, min}, {max, 96, max}, {max / 2, 192, max - 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(tesso::ScaleToDpi(c.logical, c.dpi), c.physical) << c.logical << " at " << c.dpi;
   }
