@@ -35,7 +35,8 @@ TEST(HostWindowMessageRouting, EachMessageReachesItsReceiversInOrder) {
        {"DeliverWakeResult", kService, kEngine, kBase}},
       {"desktop host result, no desktop host", 0x8059, true, false, {}, {}, 77,
        {"DrainDesktopHostCompletions", kService, kEngine, kBase}},
-      {"wake result, no wake service, consumed", 0x8057, false, true, 0, {}, 0, {"DeliverWakeResult", kService}},
+      {"wake result, no wake service, consumed", 0x8057, false, true, 0, {}, 0,
+       {"DeliverWakeResult", kService}},
       {"below the wake result", 0x8056, true, true, {}, {}, 77, {kService, kEngine, kBase}},
       {"tray callback", 0x8058, true, true, {}, {}, 77, {kService, kEngine, kBase}},
       {"above the desktop host result", 0x805A, true, true, {}, {}, 77, {kService, kEngine, kBase}},
@@ -43,7 +44,8 @@ TEST(HostWindowMessageRouting, EachMessageReachesItsReceiversInOrder) {
       {"font change consumed by the window service", 0x001D, true, true, 0, {}, 0, {kService}},
       {"consumed by the engine", 0x0005, true, true, {}, 42, 42, {kService, kEngine}},
       {"font change consumed by the engine", 0x001D, true, true, {}, 0, 0, {kService, kEngine}},
-      {"font change", 0x001D, true, true, {}, {}, 77, {kService, kEngine, "ReloadSystemFonts", kBase}},
+      {"font change", 0x001D, true, true, {}, {}, 77,
+       {kService, kEngine, "ReloadSystemFonts", kBase}},
       {"ordinary", 0x0010, true, true, {}, {}, 77, {kService, kEngine, kBase}},
   };
   // clang-format on

@@ -44,72 +44,57 @@ TEST(StartUp, EveryPathRunsItsStepsInOrderAndTearsDownMutexComThenWindow) {
     int exit_code;
     Calls calls;
   };
+  using P = FakeStartUpPort&;
+  // clang-format off
   const Case cases[] = {
-      {"first instance", [](FakeStartUpPort&) {}, 0, Concat(kConsole, kFirstInstance)},
+      {"first instance", [](P) {}, 0, Concat(kConsole, kFirstInstance)},
       {"inherited console: no debugger check",
-       [](FakeStartUpPort& p) { p.attach_console = p.debugger_present = true; }, 0,
+       [](P p) { p.attach_console = p.debugger_present = true; }, 0,
        Concat({"AttachConsole 0xFFFFFFFF"}, kFirstInstance)},
-      {"debugger: a diagnostic console before COM",
-       [](FakeStartUpPort& p) { p.debugger_present = true; }, 0,
+      {"debugger: a diagnostic console before COM", [](P p) { p.debugger_present = true; }, 0,
        Concat(Concat(kConsole, {"AllocConsole"}), Concat(kDiagnosticConsole, kFirstInstance))},
-      {"no console to be had",
-       [](FakeStartUpPort& p) { p.debugger_present = true, p.alloc_console = false; }, 0,
+      {"no console to be had", [](P p) { p.debugger_present = true, p.alloc_console = false; }, 0,
        Concat(Concat(kConsole, {"AllocConsole"}), kFirstInstance)},
       {"streams not reopened: stdout duplicated onto each",
-       [](FakeStartUpPort& p) {
-         p.debugger_present = true, p.reopen_output = p.reopen_error = false;
-       },
-       0,
-       Concat(
-           Concat(kConsole,
-                  {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
-                   "DuplicateStandardOutputOnto 1", "ReopenStandardStream stderr CONOUT$ w",
-                   "DuplicateStandardOutputOnto 2", "SyncWithStdio", "ResyncEngineOutputStreams"}),
-           kFirstInstance)},
-      {"stderr not reopened",
-       [](FakeStartUpPort& p) { p.debugger_present = true, p.reopen_error = false; }, 0,
-       Concat(Concat(kConsole,
-                     {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
-                      "ReopenStandardStream stderr CONOUT$ w", "DuplicateStandardOutputOnto 2",
-                      "SyncWithStdio", "ResyncEngineOutputStreams"}),
-              kFirstInstance)},
-      {"second instance wakes the first", [](FakeStartUpPort& p) { p.last_error = 183; }, 0,
+       [](P p) { p.debugger_present = true, p.reopen_output = p.reopen_error = false; }, 0,
+       Concat(Concat(kConsole, {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
+                                "DuplicateStandardOutputOnto 1",
+                                "ReopenStandardStream stderr CONOUT$ w",
+                                "DuplicateStandardOutputOnto 2", "SyncWithStdio",
+                                "ResyncEngineOutputStreams"}), kFirstInstance)},
+      {"stderr not reopened", [](P p) { p.debugger_present = true, p.reopen_error = false; }, 0,
+       Concat(Concat(kConsole, {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
+                                "ReopenStandardStream stderr CONOUT$ w",
+                                "DuplicateStandardOutputOnto 2", "SyncWithStdio",
+                                "ResyncEngineOutputStreams"}), kFirstInstance)},
+      {"second instance wakes the first", [](P p) { p.last_error = 183; }, 0,
        Concat(Concat(kConsole, kComAndMutex),
               {"GetLastError", "AllowSetForegroundWindow 0xFFFFFFFF",
                "RegisterWindowMessageW Halvo.ShowMainWindow", "PostMessageW 0xFFFF 0xC0DE 0 0",
                "CloseHandle 0x1A4", "CoUninitialize"})},
-      {"another error means a first instance", [](FakeStartUpPort& p) { p.last_error = 5; }, 0,
+      {"another error means a first instance", [](P p) { p.last_error = 5; }, 0,
        Concat(kConsole, kFirstInstance)},
       {"no mutex: unprotected, no handle closed",
-       [](FakeStartUpPort& p) { p.mutex = tesso::KernelHandle::kNone, p.last_error = 183; }, 0,
+       [](P p) { p.mutex = tesso::KernelHandle::kNone, p.last_error = 183; }, 0,
        Concat(Concat(kConsole, kComAndMutex),
               Concat({"GetCommandLineArguments", kMake + " 0 0 shown"},
                      Concat(kWindow, {"CoUninitialize", "~HostWindow"})))},
-      {"no window: code 1 without loop or teardown",
-       [](FakeStartUpPort& p) { p.create_window = false; }, 1,
+      {"no window: code 1 without loop or teardown", [](P p) { p.create_window = false; }, 1,
        Concat(Concat(kConsole, kComAndMutex),
               {"GetLastError", "GetCommandLineArguments", kMake + " 0 0 shown",
                "HostWindow::Create Tesso 10 10 1280 720", "~HostWindow"})},
       // The arguments all reach the engine, the hidden option included; look-alikes do not count.
-      {"hidden",
-       [](FakeStartUpPort& p) {
-         p.arguments = {"two words", "--hidden", ""};
-       },
-       0,
-       Concat(kConsole, Concat(Concat(kComAndMutex, {"GetLastError", "GetCommandLineArguments",
-                                                     kMake + "[two words][--hidden][] 0 0 hidden"}),
-                               Concat(kWindow, kTeardown)))},
-      {"hidden look-alikes",
-       [](FakeStartUpPort& p) {
-         p.arguments = {"--HIDDEN", "--hidden=1", "-hidden", "--Hidden"};
-       },
-       0,
-       Concat(kConsole,
-              Concat(Concat(kComAndMutex,
-                            {"GetLastError", "GetCommandLineArguments",
-                             kMake + "[--HIDDEN][--hidden=1][-hidden][--Hidden] 0 0 shown"}),
+      {"hidden", [](P p) { p.arguments = {"two words", "--hidden", ""}; }, 0,
+       Concat(Concat(kConsole, kComAndMutex),
+              Concat({"GetLastError", "GetCommandLineArguments",
+                      kMake + "[two words][--hidden][] 0 0 hidden"}, Concat(kWindow, kTeardown)))},
+      {"hidden look-alikes", [](P p) { p.arguments = {"--HIDDEN", "--hidden=1", "-hidden"}; }, 0,
+       Concat(Concat(kConsole, kComAndMutex),
+              Concat({"GetLastError", "GetCommandLineArguments",
+                      kMake + "[--HIDDEN][--hidden=1][-hidden] 0 0 shown"},
                      Concat(kWindow, kTeardown)))},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeStartUpPort port;
