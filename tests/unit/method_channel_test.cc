@@ -89,16 +89,12 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
     std::string errors;
   };
   FlutterDesktopEngineRef handle = nullptr;
+  const std::string kDefault = kCreate + "entry= argv=null 0 0";
+  // clang-format off
   const Case cases[] = {
-      {"owned engine",
-       false,
-       false,
-       [] { FlutterEngine engine(Project()); },
-       {kCreate + "entry= argv=null 0 0", "EngineDestroy"},
-       ""},
-      {"arguments and options",
-       false,
-       false,
+      {"owned engine", false, false, [] { FlutterEngine engine(Project()); },
+       {kDefault, "EngineDestroy"}, ""},
+      {"arguments and options", false, false,
        [] {
          EngineProject project = Project({"--hidden", "x y"});
          project.dart_entrypoint = "main2";
@@ -106,11 +102,8 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
          project.option_b = -4;
          FlutterEngine engine(project);
        },
-       {kCreate + "entry=main2 argv=--hidden,x y 3 -4", "EngineDestroy"},
-       ""},
-      {"relinquished engine",
-       false,
-       false,
+       {kCreate + "entry=main2 argv=--hidden,x y 3 -4", "EngineDestroy"}, ""},
+      {"relinquished engine", false, false,
        [&] {
          {
            FlutterEngine engine(Project());
@@ -119,11 +112,8 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
          }
          FlutterDesktopEngineDestroy(handle);
        },
-       {kCreate + "entry= argv=null 0 0", "GetPluginRegistrar P", "EngineDestroy"},
-       ""},
-      {"view controller",
-       false,
-       false,
+       {kDefault, "GetPluginRegistrar P", "EngineDestroy"}, ""},
+      {"view controller", false, false,
        [] {
          fake_engine::Switches& switches = fake_engine::switches();
          FlutterViewController controller(1280, 720, Project());
@@ -136,24 +126,18 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
          controller.engine()->GetRegistrarForPlugin("UrlLauncherWindows");
        },
        // The engine goes with the controller, not through the wrapper's own destroy.
-       {kCreate + "entry= argv=null 0 0", "ViewControllerCreate 1280x720", "ReloadSystemFonts",
-        "TopLevelWindowProc 29", "TopLevelWindowProc 16", "GetPluginRegistrar UrlLauncherWindows",
-        "ViewControllerDestroy"},
+       {kDefault, "ViewControllerCreate 1280x720", "ReloadSystemFonts", "TopLevelWindowProc 29",
+        "TopLevelWindowProc 16", "GetPluginRegistrar UrlLauncherWindows", "ViewControllerDestroy"},
        ""},
-      {"view controller refused",
-       false,
-       true,
+      {"view controller refused", false, true,
        [] {
          FlutterViewController controller(10, 10, Project());
          EXPECT_EQ(controller.view(), nullptr);
          controller.ForceRedraw();
          EXPECT_FALSE(controller.HandleTopLevelWindowProc(nullptr, 0x1D, 0, 0).has_value());
        },
-       {kCreate + "entry= argv=null 0 0", "ViewControllerCreate 10x10"},
-       "Failed to create view controller.\n"},
-      {"engine refused",
-       true,
-       false,
+       {kDefault, "ViewControllerCreate 10x10"}, "Failed to create view controller.\n"},
+      {"engine refused", true, false,
        [] {
          FlutterViewController controller(10, 10, Project());
          EXPECT_EQ(controller.view(), nullptr);
@@ -162,10 +146,11 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
          controller.engine()->messenger()->Send("c", nullptr, 0, [](auto, auto) {});
          EXPECT_EQ(controller.engine()->GetRegistrarForPlugin("P"), nullptr);
        },
-       {kCreate + "entry= argv=null 0 0"},
+       {kDefault},
        "Failed to create view controller.\n"
        "Cannot get plugin registrar on an engine that isn't running; call Run first.\n"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fake_engine::Reset();
@@ -202,64 +187,40 @@ TEST_F(MessagingTest, EachCallIsAnsweredOnceWhateverTheHandlerDoes) {
     std::vector<std::string> calls;  // the n-th case's call has response id n
     std::string errors;
   };
+  const std::string kInvalid = "Invalid read in StandardCodecByteStreamReader\n";
+  const std::string kLeak = "Warning: Failed to respond to a message. This is a memory leak.\n";
+  auto echo = [](const auto& call, Result r) { r->Success(*call.arguments()); };
+  auto fail = [](const auto&, Result) { throw std::runtime_error("handler failed"); };
+  // clang-format off
   const Case cases[] = {
-      {"echo",
-       kEchoFive,
-       [](const auto& call, Result r) { r->Success(*call.arguments()); },
-       {"SendResponse 1 000305000000"},
-       ""},
-      {"name only: null arguments",
-       "07046563686f",
-       [](const auto& call, Result r) { r->Success(*call.arguments()); },
-       {"SendResponse 2 0000"},
-       "Invalid read in StandardCodecByteStreamReader\n"},
-      {"three answers",
-       kEchoFive,
+      {"echo", kEchoFive, echo, {"SendResponse 1 000305000000"}, ""},
+      {"name only: null arguments", "07046563686f", echo, {"SendResponse 2 0000"}, kInvalid},
+      {"three answers", kEchoFive,
        [](const auto&, Result r) {
          r->Success(EncodableValue("first"));
          r->Error("late", "second answer");
          r->NotImplemented();
        },
-       {"SendResponse 3 0007056669727374"},
-       kDuplicate + kDuplicate},
-      {"dropped result",
-       kEchoFive,
-       [](const auto&, Result) {},
-       {},
-       "Warning: Failed to respond to a message. This is a memory leak.\n"},
-      {"not implemented",
-       kEchoFive,
-       [](const auto&, Result r) { r->NotImplemented(); },
-       {"SendResponse 5 null"},
-       ""},
-      {"throws before answering",
-       kEchoFive,
-       [](const auto&, Result) { throw std::runtime_error("handler failed"); },
-       {"SendResponse 6 null"},
-       kThrew},
-      {"throws after answering",
-       kEchoFive,
-       [](const auto&, Result r) {
-         r->Success();
-         throw std::runtime_error("handler failed");
-       },
-       {"SendResponse 7 0000"},
-       kThrew},
-      {"name not a string",
-       "0301000000",
-       [](const auto&, Result) { ADD_FAILURE(); },
+       {"SendResponse 3 0007056669727374"}, kDuplicate + kDuplicate},
+      {"dropped result", kEchoFive, [](const auto&, Result) {}, {}, kLeak},
+      {"not implemented", kEchoFive, [](const auto&, Result r) { r->NotImplemented(); },
+       {"SendResponse 5 null"}, ""},
+      {"throws before answering", kEchoFive, fail, {"SendResponse 6 null"}, kThrew},
+      {"throws after answering", kEchoFive,
+       [&](const auto& call, Result r) { r->Success(); fail(call, nullptr); },
+       {"SendResponse 7 0000"}, kThrew},
+      {"name not a string", "0301000000", [](const auto&, Result) { ADD_FAILURE(); },
        {"SendResponse 8 null"},
        "Invalid method call; method name is not a string.\n"
        "Unable to construct method call from message on channel com.example/test\n"},
-      {"handler clears itself",
-       kEchoFive,
+      {"handler clears itself", kEchoFive,
        [this, kept = std::string("kept")](const auto&, Result r) {
          channel_->SetMethodCallHandler(nullptr);
          r->Success(EncodableValue(kept));  // the capture is still valid
        },
-       {"SetCallback com.example/test cleared", "SendResponse 9 0007046b657074"},
-       ""},
+       {"SetCallback com.example/test cleared", "SendResponse 9 0007046b657074"}, ""},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     channel_->SetMethodCallHandler(c.handler);
