@@ -249,31 +249,19 @@ TEST(StandardCodecEncode, CustomValuesWriteANullTagAndOneLine) {
 
 TEST(EncodableValueOrdering, ByAlternativeThenValueWithNanAsOneKey) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
+  using V = EncodableValue;
+  using List = EncodableList;
+  // clang-format off
   const std::vector<EncodableValue> ascending = {
-      EncodableValue(),
-      EncodableValue(false),
-      EncodableValue(true),
-      EncodableValue(int32_t{-5}),
-      EncodableValue(int64_t{-100}),
-      EncodableValue(int64_t{0}),
-      EncodableValue(-1e9),
-      EncodableValue(nan),
-      EncodableValue("ab"),
-      EncodableValue("abc"),
-      EncodableValue("z"),
-      EncodableValue("\xc3\xa9"),  // unsigned byte order
-      EncodableValue(std::vector<uint8_t>{}),
-      EncodableValue(std::vector<int32_t>{}),
-      EncodableValue(std::vector<int64_t>{}),
-      EncodableValue(std::vector<double>{}),
-      EncodableValue(EncodableList{EncodableValue(int32_t{1})}),
-      EncodableValue(EncodableList{EncodableValue(int32_t{1}), EncodableValue()}),
-      EncodableValue(EncodableList{EncodableValue(int32_t{2})}),
-      EncodableValue(EncodableMap{{EncodableValue("k"), EncodableValue(int32_t{1})}}),
-      EncodableValue(EncodableMap{{EncodableValue("k"), EncodableValue(int32_t{2})}}),
-      EncodableValue(std::vector<float>{1.0f}),
-      EncodableValue(std::vector<float>{std::numeric_limits<float>::quiet_NaN()}),
+      V(), V(false), V(true), V(int32_t{-5}), V(int64_t{-100}), V(int64_t{0}), V(-1e9), V(nan),
+      V("ab"), V("abc"), V("z"), V("\xc3\xa9"),  // unsigned byte order
+      V(std::vector<uint8_t>{}), V(std::vector<int32_t>{}), V(std::vector<int64_t>{}),
+      V(std::vector<double>{}), V(List{V(int32_t{1})}), V(List{V(int32_t{1}), V()}),
+      V(List{V(int32_t{2})}), V(EncodableMap{{V("k"), V(int32_t{1})}}),
+      V(EncodableMap{{V("k"), V(int32_t{2})}}), V(std::vector<float>{1.0f}),
+      V(std::vector<float>{std::numeric_limits<float>::quiet_NaN()}),
   };
+  // clang-format on
   for (size_t i = 0; i + 1 < ascending.size(); ++i) {
     SCOPED_TRACE(Describe(ascending[i]));
     EXPECT_TRUE(ascending[i] < ascending[i + 1]);
