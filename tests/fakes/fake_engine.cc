@@ -122,9 +122,14 @@ int MessengerReferences() { return in.messenger == nullptr ? 0 : in.messenger->r
 using fake_engine::in;
 using fake_engine::Record;
 
+// Short names for the engine's handle types in the signatures below.
+using Engine = FlutterDesktopEngineRef;
+using Messenger = FlutterDesktopMessengerRef;
+using Controller = FlutterDesktopViewControllerRef;
+
 extern "C" {
 
-FlutterDesktopEngineRef FlutterDesktopEngineCreate(const FlutterDesktopEngineProperties* p) {
+Engine FlutterDesktopEngineCreate(const FlutterDesktopEngineProperties* p) {
   std::string line = "EngineCreate " + fake_engine::Narrow(p->assets_path) + " " +
                      fake_engine::Narrow(p->icu_data_path) + " " +
                      fake_engine::Narrow(p->aot_library_path) +
@@ -140,32 +145,29 @@ FlutterDesktopEngineRef FlutterDesktopEngineCreate(const FlutterDesktopEnginePro
   return in.engine;
 }
 
-bool FlutterDesktopEngineDestroy(FlutterDesktopEngineRef engine) {
+bool FlutterDesktopEngineDestroy(Engine engine) {
   Record("EngineDestroy");
   fake_engine::EndEngine(engine);
   return true;
 }
 
-FlutterDesktopMessengerRef FlutterDesktopEngineGetMessenger(FlutterDesktopEngineRef engine) {
-  return engine->messenger;
-}
+Messenger FlutterDesktopEngineGetMessenger(Engine engine) { return engine->messenger; }
 
-FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(FlutterDesktopEngineRef,
+FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(Engine,
                                                                         const char* plugin_name) {
   Record(std::string("GetPluginRegistrar ") + plugin_name);
   return reinterpret_cast<FlutterDesktopPluginRegistrarRef>(&in);  // never looked into
 }
 
-void FlutterDesktopEngineReloadSystemFonts(FlutterDesktopEngineRef) { Record("ReloadSystemFonts"); }
+void FlutterDesktopEngineReloadSystemFonts(Engine) { Record("ReloadSystemFonts"); }
 
-void FlutterDesktopEngineSetNextFrameCallback(FlutterDesktopEngineRef engine,
-                                              FlutterDesktopOnNextFrame callback, void* user_data) {
+void FlutterDesktopEngineSetNextFrameCallback(Engine engine, FlutterDesktopOnNextFrame callback,
+                                              void* user_data) {
   engine->next_frame = callback;
   engine->next_frame_user_data = user_data;
 }
 
-FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, int height,
-                                                                   FlutterDesktopEngineRef engine) {
+Controller FlutterDesktopViewControllerCreate(int width, int height, Engine engine) {
   Record("ViewControllerCreate " + std::to_string(width) + "x" + std::to_string(height));
   if (in.switches.fail_view_controller) {
     fake_engine::EndEngine(engine);
@@ -174,22 +176,19 @@ FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, in
   return new FlutterDesktopViewController{engine};
 }
 
-void FlutterDesktopViewControllerDestroy(FlutterDesktopViewControllerRef controller) {
+void FlutterDesktopViewControllerDestroy(Controller controller) {
   Record("ViewControllerDestroy");
   fake_engine::EndEngine(controller->engine);
   delete controller;
 }
 
-FlutterDesktopViewRef FlutterDesktopViewControllerGetView(FlutterDesktopViewControllerRef c) {
+FlutterDesktopViewRef FlutterDesktopViewControllerGetView(Controller c) {
   return reinterpret_cast<FlutterDesktopViewRef>(&c->view);
 }
 
-void FlutterDesktopViewControllerForceRedraw(FlutterDesktopViewControllerRef) {
-  fake_engine::DrawFrame();
-}
+void FlutterDesktopViewControllerForceRedraw(Controller) { fake_engine::DrawFrame(); }
 
-bool FlutterDesktopViewControllerHandleTopLevelWindowProc(FlutterDesktopViewControllerRef,
-                                                          FlutterDesktopWindowHandle,
+bool FlutterDesktopViewControllerHandleTopLevelWindowProc(Controller, FlutterDesktopWindowHandle,
                                                           FlutterDesktopWindowMessage message,
                                                           FlutterDesktopWParam,
                                                           FlutterDesktopLParam,
@@ -206,28 +205,28 @@ uint32_t FlutterDesktopGetDpiForMonitor(FlutterDesktopMonitorHandle) { return 96
 
 void FlutterDesktopResyncOutputStreams(void) {}
 
-bool FlutterDesktopMessengerSend(FlutterDesktopMessengerRef, const char* channel,
-                                 const uint8_t* message, size_t message_size) {
+bool FlutterDesktopMessengerSend(Messenger, const char* channel, const uint8_t* message,
+                                 size_t message_size) {
   Record(std::string("Send ") + channel + " " + fake_engine::Hex(message, message_size));
   return true;
 }
 
-bool FlutterDesktopMessengerSendWithReply(FlutterDesktopMessengerRef, const char* channel,
-                                          const uint8_t* message, size_t message_size,
-                                          FlutterDesktopBinaryReply reply, void* user_data) {
+bool FlutterDesktopMessengerSendWithReply(Messenger, const char* channel, const uint8_t* message,
+                                          size_t message_size, FlutterDesktopBinaryReply reply,
+                                          void* user_data) {
   Record(std::string("SendWithReply ") + channel + " " + fake_engine::Hex(message, message_size));
   if (in.switches.fail_send_with_reply) return false;
   in.sent.push_back({reply, user_data});
   return true;
 }
 
-void FlutterDesktopMessengerSendResponse(FlutterDesktopMessengerRef,
+void FlutterDesktopMessengerSendResponse(Messenger,
                                          const FlutterDesktopMessageResponseHandle* handle,
                                          const uint8_t* data, size_t data_length) {
   Record("SendResponse " + std::to_string(handle->id) + " " + fake_engine::Hex(data, data_length));
 }
 
-void FlutterDesktopMessengerSetCallback(FlutterDesktopMessengerRef messenger, const char* channel,
+void FlutterDesktopMessengerSetCallback(Messenger messenger, const char* channel,
                                         FlutterDesktopMessageCallback callback, void* user_data) {
   Record(std::string("SetCallback ") + channel + (callback ? " set" : " cleared"));
   if (callback == nullptr) {
@@ -237,28 +236,24 @@ void FlutterDesktopMessengerSetCallback(FlutterDesktopMessengerRef messenger, co
   }
 }
 
-FlutterDesktopMessengerRef FlutterDesktopMessengerAddRef(FlutterDesktopMessengerRef messenger) {
+Messenger FlutterDesktopMessengerAddRef(Messenger messenger) {
   ++messenger->references;
   return messenger;
 }
 
-void FlutterDesktopMessengerRelease(FlutterDesktopMessengerRef messenger) {
+void FlutterDesktopMessengerRelease(Messenger messenger) {
   if (--messenger->references != 0) return;
   if (in.messenger == messenger) in.messenger = nullptr;
   delete messenger;
 }
 
-bool FlutterDesktopMessengerIsAvailable(FlutterDesktopMessengerRef messenger) {
-  return messenger->available;
-}
+bool FlutterDesktopMessengerIsAvailable(Messenger messenger) { return messenger->available; }
 
-FlutterDesktopMessengerRef FlutterDesktopMessengerLock(FlutterDesktopMessengerRef messenger) {
+Messenger FlutterDesktopMessengerLock(Messenger messenger) {
   messenger->lock.lock();
   return messenger;
 }
 
-void FlutterDesktopMessengerUnlock(FlutterDesktopMessengerRef messenger) {
-  messenger->lock.unlock();
-}
+void FlutterDesktopMessengerUnlock(Messenger messenger) { messenger->lock.unlock(); }
 
 }  // extern "C"
