@@ -1,7 +1,8 @@
 #include "tests/fakes/fake_engine.h"
 
 #include <atomic>
-#include <memory>
+#include <map>
+#include <mutex>
 
 struct FlutterDesktopMessageResponseHandle {
   int id;
@@ -20,36 +21,48 @@ struct FlutterDesktopEngine {
   void* next_frame_user_data = nullptr;
 };
 
-struct FlutterDesktopView {
-  int unused = 0;
-};
-
 struct FlutterDesktopViewController {
   FlutterDesktopEngine* engine = nullptr;
-  FlutterDesktopView view;
+  int view = 0;
 };
 
 namespace fake_engine {
 namespace {
 
-struct Internal {
-  State state;
-  FlutterDesktopEngine* engine = nullptr;
-  FlutterDesktopMessenger* messenger = nullptr;
-  std::mutex responses_mutex;  // guards responses and duplicate_responses
-  std::map<int, Response> responses;
-  int duplicate_responses = 0;
-  std::vector<std::unique_ptr<FlutterDesktopMessageResponseHandle>> handles;
-  int next_id = 1;
+struct Sent {
+  FlutterDesktopBinaryReply reply;
+  void* user_data;
 };
 
-Internal& internal() {
-  static Internal instance;
-  return instance;
+struct Internal {
+  Switches switches;
+  std::mutex log_mutex;
+  std::vector<std::string> log;
+  std::vector<Sent> sent;
+  FlutterDesktopMessageResponseHandle handles[256] = {};
+  int next_id = 1;
+  FlutterDesktopEngine* engine = nullptr;
+  FlutterDesktopMessenger* messenger = nullptr;
+} in;
+
+void Record(const std::string& line) {
+  std::lock_guard<std::mutex> lock(in.log_mutex);
+  in.log.push_back(line);
+}
+
+std::string Hex(const uint8_t* data, size_t size) {
+  if (data == nullptr) return "null";
+  std::string out;
+  for (size_t i = 0; i < size; ++i)
+    out += "0123456789abcdef"[data[i] >> 4], out += "0123456789abcdef"[data[i] & 15];
+  return out;
+}
+
+std::string Narrow(const char16_t* text) {
+  return std::string(text, text + std::char_traits<char16_t>::length(text));
 }
 
 void EndEngine(FlutterDesktopEngine* engine) {
-  Internal& in = internal();
   {
     std::lock_guard<std::mutex> lock(engine->messenger->lock);
     engine->messenger->available = false;
@@ -62,164 +75,127 @@ void EndEngine(FlutterDesktopEngine* engine) {
 
 }  // namespace
 
-State& state() { return internal().state; }
+Switches& switches() { return in.switches; }
 
 void Reset() {
-  Internal& in = internal();
-  in.state = State();
-  {
-    std::lock_guard<std::mutex> lock(in.responses_mutex);
-    in.responses.clear();
-    in.duplicate_responses = 0;
-  }
-  in.handles.clear();
+  in.switches = Switches();
+  std::lock_guard<std::mutex> lock(in.log_mutex);
+  in.log.clear();
+  in.sent.clear();
+  in.next_id = 1;
 }
 
-FlutterDesktopMessengerRef CurrentMessenger() { return internal().messenger; }
-
-std::optional<int> Deliver(const std::string& channel, const Bytes& message) {
-  Internal& in = internal();
-  FlutterDesktopMessenger* messenger = in.messenger;
-  if (messenger == nullptr) return std::nullopt;
-  auto found = messenger->callbacks.find(channel);
-  if (found == messenger->callbacks.end()) return std::nullopt;
-  int id = in.next_id++;
-  in.handles.push_back(std::make_unique<FlutterDesktopMessageResponseHandle>());
-  in.handles.back()->id = id;
-  {
-    std::lock_guard<std::mutex> lock(in.responses_mutex);
-    in.responses[id] = Response();
-  }
-  FlutterDesktopMessage record = {sizeof(FlutterDesktopMessage), channel.c_str(),
-                                  message.empty() ? nullptr : message.data(), message.size(),
-                                  in.handles.back().get()};
-  auto [callback, user_data] = found->second;
-  callback(messenger, &record, user_data);
-  return id;
+std::vector<std::string> Log() {
+  std::lock_guard<std::mutex> lock(in.log_mutex);
+  return in.log;
 }
 
-Response ResponseFor(int id) {
-  Internal& in = internal();
-  std::lock_guard<std::mutex> lock(in.responses_mutex);
-  return in.responses[id];
-}
-
-int DuplicateResponses() {
-  Internal& in = internal();
-  std::lock_guard<std::mutex> lock(in.responses_mutex);
-  return in.duplicate_responses;
+bool Deliver(const std::string& channel, const Bytes& message) {
+  if (in.messenger == nullptr || in.messenger->callbacks.count(channel) == 0) return false;
+  FlutterDesktopMessageResponseHandle* handle = &in.handles[in.next_id % 256];
+  handle->id = in.next_id++;
+  const FlutterDesktopMessage record = {sizeof(FlutterDesktopMessage), channel.c_str(),
+                                        message.empty() ? nullptr : message.data(), message.size(),
+                                        handle};
+  auto [callback, user_data] = in.messenger->callbacks[channel];
+  callback(in.messenger, &record, user_data);
+  return true;
 }
 
 void ReplyToSent(size_t index, const Bytes& reply) {
-  SentMessage sent = state().sent.at(index);
-  sent.reply(reply.empty() ? nullptr : reply.data(), reply.size(), sent.user_data);
+  in.sent.at(index).reply(reply.empty() ? nullptr : reply.data(), reply.size(),
+                          in.sent.at(index).user_data);
 }
 
 void DrawFrame() {
-  FlutterDesktopEngine* engine = internal().engine;
+  FlutterDesktopEngine* engine = in.engine;
   if (engine == nullptr || engine->next_frame == nullptr) return;
   FlutterDesktopOnNextFrame callback = engine->next_frame;
   engine->next_frame = nullptr;
   callback(engine->next_frame_user_data);
 }
 
-int MessengerReferences() {
-  FlutterDesktopMessenger* messenger = internal().messenger;
-  return messenger == nullptr ? 0 : messenger->references.load();
-}
+int MessengerReferences() { return in.messenger == nullptr ? 0 : in.messenger->references.load(); }
 
 }  // namespace fake_engine
 
-using fake_engine::internal;
-using fake_engine::state;
+using fake_engine::in;
+using fake_engine::Record;
+
+// Short names for the engine's handle types in the signatures below.
+using Engine = FlutterDesktopEngineRef;
+using Messenger = FlutterDesktopMessengerRef;
+using Controller = FlutterDesktopViewControllerRef;
 
 extern "C" {
 
-FlutterDesktopEngineRef FlutterDesktopEngineCreate(const FlutterDesktopEngineProperties* p) {
-  if (state().fail_engine_create) return nullptr;
-  fake_engine::RecordedProperties& r = state().properties;
-  r.assets_path = p->assets_path;
-  r.icu_data_path = p->icu_data_path;
-  r.aot_library_path = p->aot_library_path;
-  r.entrypoint = p->dart_entrypoint ? std::optional<std::string>(p->dart_entrypoint) : std::nullopt;
-  r.argc = p->dart_entrypoint_argc;
-  r.argv_null = p->dart_entrypoint_argv == nullptr;
-  r.arguments.clear();
-  for (int32_t i = 0; i < p->dart_entrypoint_argc && p->dart_entrypoint_argv; ++i) {
-    r.arguments.emplace_back(p->dart_entrypoint_argv[i]);
+Engine FlutterDesktopEngineCreate(const FlutterDesktopEngineProperties* p) {
+  std::string line = "EngineCreate " + fake_engine::Narrow(p->assets_path) + " " +
+                     fake_engine::Narrow(p->icu_data_path) + " " +
+                     fake_engine::Narrow(p->aot_library_path) +
+                     " entry=" + (p->dart_entrypoint ? p->dart_entrypoint : "null") + " argv=";
+  if (p->dart_entrypoint_argv == nullptr) line += "null";
+  for (int32_t i = 0; p->dart_entrypoint_argv && i < p->dart_entrypoint_argc; ++i) {
+    line += std::string(i == 0 ? "" : ",") + p->dart_entrypoint_argv[i];
   }
-  r.option_a = p->option_a;
-  r.option_b = p->option_b;
-  auto* engine = new FlutterDesktopEngine;
-  engine->messenger = new FlutterDesktopMessenger;
-  internal().engine = engine;
-  internal().messenger = engine->messenger;
-  ++state().engines_created;
-  return engine;
+  Record(line + " " + std::to_string(p->option_a) + " " + std::to_string(p->option_b));
+  if (in.switches.fail_engine_create) return nullptr;
+  in.engine = new FlutterDesktopEngine;
+  in.engine->messenger = in.messenger = new FlutterDesktopMessenger;
+  return in.engine;
 }
 
-bool FlutterDesktopEngineDestroy(FlutterDesktopEngineRef engine) {
-  ++state().engines_destroyed;
+bool FlutterDesktopEngineDestroy(Engine engine) {
+  Record("EngineDestroy");
   fake_engine::EndEngine(engine);
   return true;
 }
 
-FlutterDesktopMessengerRef FlutterDesktopEngineGetMessenger(FlutterDesktopEngineRef engine) {
-  return engine->messenger;
-}
+Messenger FlutterDesktopEngineGetMessenger(Engine engine) { return engine->messenger; }
 
-FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(FlutterDesktopEngineRef,
+FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(Engine,
                                                                         const char* plugin_name) {
-  state().registrar_requests.emplace_back(plugin_name);
-  // Any distinct non-null handle will do: the fake's plug-ins never look inside.
-  return reinterpret_cast<FlutterDesktopPluginRegistrarRef>(state().registrar_requests.size());
+  Record(std::string("GetPluginRegistrar ") + plugin_name);
+  return reinterpret_cast<FlutterDesktopPluginRegistrarRef>(&in);  // never looked into
 }
 
-void FlutterDesktopEngineReloadSystemFonts(FlutterDesktopEngineRef) { ++state().fonts_reloaded; }
+void FlutterDesktopEngineReloadSystemFonts(Engine) { Record("ReloadSystemFonts"); }
 
-void FlutterDesktopEngineSetNextFrameCallback(FlutterDesktopEngineRef engine,
-                                              FlutterDesktopOnNextFrame callback, void* user_data) {
+void FlutterDesktopEngineSetNextFrameCallback(Engine engine, FlutterDesktopOnNextFrame callback,
+                                              void* user_data) {
   engine->next_frame = callback;
   engine->next_frame_user_data = user_data;
 }
 
-FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, int height,
-                                                                   FlutterDesktopEngineRef engine) {
-  if (state().fail_view_controller) {
+Controller FlutterDesktopViewControllerCreate(int width, int height, Engine engine) {
+  Record("ViewControllerCreate " + std::to_string(width) + "x" + std::to_string(height));
+  if (in.switches.fail_view_controller) {
     fake_engine::EndEngine(engine);
     return nullptr;
   }
-  state().view_width = width;
-  state().view_height = height;
-  auto* controller = new FlutterDesktopViewController;
-  controller->engine = engine;
-  return controller;
+  return new FlutterDesktopViewController{engine};
 }
 
-void FlutterDesktopViewControllerDestroy(FlutterDesktopViewControllerRef controller) {
-  ++state().controllers_destroyed;
+void FlutterDesktopViewControllerDestroy(Controller controller) {
+  Record("ViewControllerDestroy");
   fake_engine::EndEngine(controller->engine);
   delete controller;
 }
 
-FlutterDesktopViewRef FlutterDesktopViewControllerGetView(
-    FlutterDesktopViewControllerRef controller) {
-  return &controller->view;
+FlutterDesktopViewRef FlutterDesktopViewControllerGetView(Controller c) {
+  return reinterpret_cast<FlutterDesktopViewRef>(&c->view);
 }
 
-void FlutterDesktopViewControllerForceRedraw(FlutterDesktopViewControllerRef) {
-  fake_engine::DrawFrame();
-}
+void FlutterDesktopViewControllerForceRedraw(Controller) { fake_engine::DrawFrame(); }
 
-bool FlutterDesktopViewControllerHandleTopLevelWindowProc(FlutterDesktopViewControllerRef,
-                                                          FlutterDesktopWindowHandle,
+bool FlutterDesktopViewControllerHandleTopLevelWindowProc(Controller, FlutterDesktopWindowHandle,
                                                           FlutterDesktopWindowMessage message,
                                                           FlutterDesktopWParam,
                                                           FlutterDesktopLParam,
                                                           FlutterDesktopLResult* result) {
-  state().top_level_messages.push_back(message);
-  if (!state().top_level_result) return false;
-  *result = *state().top_level_result;
+  Record("TopLevelWindowProc " + std::to_string(message));
+  if (!in.switches.top_level_result) return false;
+  *result = *in.switches.top_level_result;
   return true;
 }
 
@@ -229,39 +205,30 @@ uint32_t FlutterDesktopGetDpiForMonitor(FlutterDesktopMonitorHandle) { return 96
 
 void FlutterDesktopResyncOutputStreams(void) {}
 
-bool FlutterDesktopMessengerSend(FlutterDesktopMessengerRef, const char* channel,
-                                 const uint8_t* message, size_t message_size) {
-  state().sent.push_back({channel, fake_engine::Bytes(message, message + message_size)});
+bool FlutterDesktopMessengerSend(Messenger, const char* channel, const uint8_t* message,
+                                 size_t message_size) {
+  Record(std::string("Send ") + channel + " " + fake_engine::Hex(message, message_size));
   return true;
 }
 
-bool FlutterDesktopMessengerSendWithReply(FlutterDesktopMessengerRef, const char* channel,
-                                          const uint8_t* message, size_t message_size,
-                                          FlutterDesktopBinaryReply reply, void* user_data) {
-  if (state().fail_send_with_reply) return false;
-  state().sent.push_back(
-      {channel, fake_engine::Bytes(message, message + message_size), reply, user_data});
+bool FlutterDesktopMessengerSendWithReply(Messenger, const char* channel, const uint8_t* message,
+                                          size_t message_size, FlutterDesktopBinaryReply reply,
+                                          void* user_data) {
+  Record(std::string("SendWithReply ") + channel + " " + fake_engine::Hex(message, message_size));
+  if (in.switches.fail_send_with_reply) return false;
+  in.sent.push_back({reply, user_data});
   return true;
 }
 
-void FlutterDesktopMessengerSendResponse(FlutterDesktopMessengerRef,
+void FlutterDesktopMessengerSendResponse(Messenger,
                                          const FlutterDesktopMessageResponseHandle* handle,
                                          const uint8_t* data, size_t data_length) {
-  auto& in = internal();
-  std::lock_guard<std::mutex> lock(in.responses_mutex);
-  fake_engine::Response& response = in.responses[handle->id];
-  if (response.answered) {
-    ++in.duplicate_responses;
-    return;
-  }
-  response.answered = true;
-  response.null_data = data == nullptr;
-  if (data != nullptr) response.bytes.assign(data, data + data_length);
+  Record("SendResponse " + std::to_string(handle->id) + " " + fake_engine::Hex(data, data_length));
 }
 
-void FlutterDesktopMessengerSetCallback(FlutterDesktopMessengerRef messenger, const char* channel,
+void FlutterDesktopMessengerSetCallback(Messenger messenger, const char* channel,
                                         FlutterDesktopMessageCallback callback, void* user_data) {
-  state().set_callback_calls.emplace_back(channel, callback != nullptr);
+  Record(std::string("SetCallback ") + channel + (callback ? " set" : " cleared"));
   if (callback == nullptr) {
     messenger->callbacks.erase(channel);
   } else {
@@ -269,29 +236,24 @@ void FlutterDesktopMessengerSetCallback(FlutterDesktopMessengerRef messenger, co
   }
 }
 
-FlutterDesktopMessengerRef FlutterDesktopMessengerAddRef(FlutterDesktopMessengerRef messenger) {
+Messenger FlutterDesktopMessengerAddRef(Messenger messenger) {
   ++messenger->references;
   return messenger;
 }
 
-void FlutterDesktopMessengerRelease(FlutterDesktopMessengerRef messenger) {
-  if (--messenger->references == 0) {
-    if (internal().messenger == messenger) internal().messenger = nullptr;
-    delete messenger;
-  }
+void FlutterDesktopMessengerRelease(Messenger messenger) {
+  if (--messenger->references != 0) return;
+  if (in.messenger == messenger) in.messenger = nullptr;
+  delete messenger;
 }
 
-bool FlutterDesktopMessengerIsAvailable(FlutterDesktopMessengerRef messenger) {
-  return messenger->available;
-}
+bool FlutterDesktopMessengerIsAvailable(Messenger messenger) { return messenger->available; }
 
-FlutterDesktopMessengerRef FlutterDesktopMessengerLock(FlutterDesktopMessengerRef messenger) {
+Messenger FlutterDesktopMessengerLock(Messenger messenger) {
   messenger->lock.lock();
   return messenger;
 }
 
-void FlutterDesktopMessengerUnlock(FlutterDesktopMessengerRef messenger) {
-  messenger->lock.unlock();
-}
+void FlutterDesktopMessengerUnlock(Messenger messenger) { messenger->lock.unlock(); }
 
 }  // extern "C"

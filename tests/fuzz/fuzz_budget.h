@@ -10,26 +10,22 @@
 
 namespace tesso_fuzz {
 
-// Counts the bytes made up on this thread while it lives, and aborts (a finding) past
-// `messages` budgets.
+// Counts the bytes made up on this thread while it lives; past `messages` budgets, aborts.
 class BudgetCheck {
  public:
-  explicit BudgetCheck(size_t messages = 1)
-      : start_(flutter::StandardCodecSerializer::MadeUpOnThisThread()), messages_(messages) {}
+  explicit BudgetCheck(size_t messages = 1) : messages_(messages) {}
   ~BudgetCheck() {
     const size_t made_up = flutter::StandardCodecSerializer::MadeUpOnThisThread() - start_;
-    if (made_up > messages_ * flutter::StandardCodecSerializer::kMaxOverrun) {
-      std::fprintf(stderr, "made up %zu bytes past the end of %zu message(s)\n", made_up,
-                   messages_);
-      std::abort();
-    }
+    if (made_up <= messages_ * flutter::StandardCodecSerializer::kMaxOverrun) return;
+    std::fprintf(stderr, "made up %zu bytes past the end of %zu message(s)\n", made_up, messages_);
+    std::abort();
   }
   BudgetCheck(const BudgetCheck&) = delete;
   BudgetCheck& operator=(const BudgetCheck&) = delete;
 
  private:
-  size_t start_;
-  size_t messages_;
+  const size_t start_ = flutter::StandardCodecSerializer::MadeUpOnThisThread();
+  const size_t messages_;
 };
 
 }  // namespace tesso_fuzz

@@ -7,24 +7,20 @@ import sys
 
 
 def expand(hex_text):
-    if hex_text == "-":
-        return b""
-    if hex_text.startswith("gen-bytes:"):
-        n = int(hex_text[len("gen-bytes:"):])
-        size = (bytes([n]) if n < 254 else b"\xfe" + n.to_bytes(2, "little") if n <= 0xFFFF
-                else b"\xff" + n.to_bytes(4, "little"))
-        return b"\x08" + size + bytes(i & 0xFF for i in range(n))
-    return bytes.fromhex(hex_text)
+    if not hex_text.startswith("gen-bytes:"):
+        return bytes.fromhex("" if hex_text == "-" else hex_text)
+    n = int(hex_text[len("gen-bytes:"):])
+    size = (bytes([n]) if n < 254 else b"\xfe" + n.to_bytes(2, "little") if n <= 0xFFFF
+            else b"\xff" + n.to_bytes(4, "little"))
+    return b"\x08" + size + bytes(i & 0xFF for i in range(n))
 
 
 def main(argv):
     split = argv.index("--")
     vectors, folder = argv[1:split]
     os.makedirs(folder, exist_ok=True)
-    with open(vectors, encoding="utf-8") as f:
-        for line in f:
-            if not line.strip() or line.startswith("#"):
-                continue
+    for line in open(vectors, encoding="utf-8"):
+        if line.strip() and not line.startswith("#"):
             fields = line.rstrip("\n").split("\t")
             with open(os.path.join(folder, "golden-" + fields[0]), "wb") as out:
                 out.write(expand(fields[2]))

@@ -1,6 +1,11 @@
+// The engine wrapper and method channels against the fake engine library, whose log of calls
+// is compared whole.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -16,197 +21,226 @@
 namespace {
 
 using flutter::EncodableValue;
+using flutter::EngineProject;
+using flutter::FlutterEngine;
+using flutter::FlutterViewController;
 using flutter::MethodCall;
-using flutter::MethodChannel;
-using flutter::MethodResult;
-using flutter::StandardMethodCodec;
+using Result = std::unique_ptr<flutter::MethodResult<EncodableValue>>;
+using Handler = std::function<void(const MethodCall<EncodableValue>&, Result)>;
 using tesso_test::FromHex;
-using tesso_test::ToHex;
-using Result = std::unique_ptr<MethodResult<EncodableValue>>;
+using testing::ElementsAre;
+using testing::ElementsAreArray;
 
 const char kChannel[] = "com.example/test";
-const std::string kDuplicateResult =
+const char kEchoFive[] = "07046563686f0305000000";  // "echo" with int32 5
+const std::string kDuplicate =
     "Error: Only one of Success, Error, or NotImplemented can be called, and it can be called "
     "exactly once. Ignoring duplicate result.\n";
-const std::string kLeak = "Warning: Failed to respond to a message. This is a memory leak.\n";
+const std::string kThrew = "Error: the handler of channel com.example/test threw an exception.\n";
+const std::string kCreate = "EngineCreate data\\flutter_assets data\\icudtl.dat data\\app.so ";
+
+EngineProject Project(std::vector<std::string> arguments = {}) {
+  EngineProject project;
+  project.assets_path = u"data\\flutter_assets";
+  project.icu_data_path = u"data\\icudtl.dat";
+  project.aot_library_path = u"data\\app.so";
+  project.dart_entrypoint_arguments = std::move(arguments);
+  return project;
+}
+
+// Records the answer the user interface gave to an invoked method.
+std::unique_ptr<flutter::MethodResultFunctions<EncodableValue>> Into(std::string* answer) {
+  return std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
+      [answer](const EncodableValue* v) { *answer = v ? tesso_test::Describe(*v) : "success"; },
+      [answer](const std::string& code, const std::string& message, const EncodableValue*) {
+        *answer = "error " + code + "/" + message;
+      },
+      [answer] { *answer = "not implemented"; });
+}
 
 // An engine with a view, as the host window holds it, and one channel on its messenger.
-class MethodChannelTest : public testing::Test {
+class MessagingTest : public testing::Test {
  protected:
-  void SetUp() override {
-    fake_engine::Reset();
-    controller_ =
-        std::make_unique<flutter::FlutterViewController>(800, 600, flutter::EngineProject{});
-    channel_ = std::make_unique<MethodChannel<EncodableValue>>(
-        controller_->engine()->messenger(), kChannel, &StandardMethodCodec::GetInstance());
+  void SetUp() override { fake_engine::Reset(); }
+
+  void OpenChannel() {
+    controller_ = std::make_unique<FlutterViewController>(800, 600, Project());
+    channel_ = std::make_unique<flutter::MethodChannel<EncodableValue>>(
+        controller_->engine()->messenger(), kChannel, &flutter::StandardMethodCodec::GetInstance());
+    mark_ = fake_engine::Log().size();
+  }
+  // The engine calls since the channel was opened.
+  std::vector<std::string> Calls() {
+    std::vector<std::string> log = fake_engine::Log();
+    return std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(mark_), log.end());
   }
 
-  // Delivers a call the way the user interface does; returns the response id.
-  int Call(const std::string& hex) {
-    auto id = fake_engine::Deliver(kChannel, FromHex(hex));
-    EXPECT_TRUE(id.has_value());
-    return id.value_or(0);
-  }
-
-  std::unique_ptr<flutter::FlutterViewController> controller_;
-  std::unique_ptr<MethodChannel<EncodableValue>> channel_;
+  std::unique_ptr<FlutterViewController> controller_;
+  std::unique_ptr<flutter::MethodChannel<EncodableValue>> channel_;
+  size_t mark_ = 0;
 };
 
-// "echo" with int32 5 as arguments.
-const char kEchoFive[] = "07046563686f0305000000";
-
-TEST_F(MethodChannelTest, HandlerGetsTheDecodedCallAndAnswersOnce) {
-  std::string seen;
-  channel_->SetMethodCallHandler([&](const MethodCall<EncodableValue>& call, Result result) {
-    seen = call.method_name() + " " + tesso_test::Describe(*call.arguments());
-    result->Success(*call.arguments());
-  });
-  int id = Call(kEchoFive);
-  EXPECT_EQ(seen, "echo i32:5");
-  EXPECT_EQ(ToHex(fake_engine::ResponseFor(id).bytes), "000305000000");
-}
-
-TEST_F(MethodChannelTest, ReplacingAndClearingTheHandler) {
-  channel_->SetMethodCallHandler(
-      [](const auto&, Result result) { result->Success(EncodableValue(1)); });
-  channel_->SetMethodCallHandler(
-      [](const auto&, Result result) { result->Success(EncodableValue(2)); });
-  int id = Call(kEchoFive);
-  EXPECT_EQ(ToHex(fake_engine::ResponseFor(id).bytes), "000302000000");
-
-  channel_->SetMethodCallHandler(nullptr);
-  EXPECT_FALSE(fake_engine::Deliver(kChannel, FromHex(kEchoFive)).has_value());
-  ASSERT_GE(fake_engine::state().set_callback_calls.size(), 3u);
-  EXPECT_EQ(fake_engine::state().set_callback_calls.back(),
-            std::make_pair(std::string(kChannel), false));
-}
-
-TEST_F(MethodChannelTest, AHandlerMayClearItselfWhileItRuns) {
-  std::string captured = "kept alive by the handler";
-  channel_->SetMethodCallHandler([this, captured](const auto&, Result result) {
-    channel_->SetMethodCallHandler(nullptr);
-    // The capture must still be valid after the registration is gone.
-    result->Success(EncodableValue(captured));
-  });
-  int id = Call(kEchoFive);
-  EXPECT_EQ(fake_engine::ResponseFor(id).bytes.size(), 3u + captured.size());
-}
-
-TEST_F(MethodChannelTest, SecondAnswerIsIgnoredWithOneLine) {
-  channel_->SetMethodCallHandler([](const auto&, Result result) {
-    result->Success(EncodableValue("first"));
-    result->Error("late", "second answer");
-    result->NotImplemented();
-  });
-  testing::internal::CaptureStderr();
-  int id = Call(kEchoFive);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), kDuplicateResult + kDuplicateResult);
-  EXPECT_EQ(ToHex(fake_engine::ResponseFor(id).bytes), "0007056669727374");
-  EXPECT_EQ(fake_engine::DuplicateResponses(), 0);
-}
-
-TEST_F(MethodChannelTest, DroppedResultWarnsAndSendsNothing) {
-  channel_->SetMethodCallHandler([](const auto&, Result) {});
-  testing::internal::CaptureStderr();
-  int id = Call(kEchoFive);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), kLeak);
-  EXPECT_FALSE(fake_engine::ResponseFor(id).answered);
-}
-
-TEST_F(MethodChannelTest, NotImplementedAndUndecodableCallsAnswerEmpty) {
-  channel_->SetMethodCallHandler([](const auto&, Result result) { result->NotImplemented(); });
-  int id = Call(kEchoFive);
-  EXPECT_TRUE(fake_engine::ResponseFor(id).answered);
-  EXPECT_TRUE(fake_engine::ResponseFor(id).null_data);
-  EXPECT_TRUE(fake_engine::ResponseFor(id).bytes.empty());
-
-  // A call whose name is an int32 never reaches the handler.
-  bool reached = false;
-  channel_->SetMethodCallHandler([&](const auto&, Result result) {
-    reached = true;
-    result->Success();
-  });
-  testing::internal::CaptureStderr();
-  id = Call("0301000000");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Invalid method call; method name is not a string.\n"
-            "Unable to construct method call from message on channel com.example/test\n");
-  EXPECT_FALSE(reached);
-  EXPECT_TRUE(fake_engine::ResponseFor(id).answered);
-  EXPECT_TRUE(fake_engine::ResponseFor(id).bytes.empty());
-}
-
-TEST_F(MethodChannelTest, AHandlerThatThrowsIsAnsweredEmptyAtOnceWithOneLine) {
+TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
   struct Case {
     const char* name;
-    bool answer_first;
-    std::string response_hex;
+    bool fail_engine, fail_view;
+    std::function<void()> run;
+    std::vector<std::string> log;
+    std::string errors;
   };
-  const Case cases[] = {{"throws before answering", false, ""},
-                        {"throws after answering", true, "0000"}};
+  FlutterDesktopEngineRef handle = nullptr;
+  const std::string kDefault = kCreate + "entry= argv=null 0 0";
+  // clang-format off
+  const Case cases[] = {
+      {"owned engine", false, false, [] { FlutterEngine engine(Project()); },
+       {kDefault, "EngineDestroy"}, ""},
+      {"arguments and options", false, false,
+       [] {
+         EngineProject project = Project({"--hidden", "x y"});
+         project.dart_entrypoint = "main2";
+         project.option_a = 3;
+         project.option_b = -4;
+         FlutterEngine engine(project);
+       },
+       {kCreate + "entry=main2 argv=--hidden,x y 3 -4", "EngineDestroy"}, ""},
+      {"relinquished engine", false, false,
+       [&] {
+         {
+           FlutterEngine engine(Project());
+           handle = engine.RelinquishEngine();
+           EXPECT_NE(engine.GetRegistrarForPlugin("P"), nullptr);  // still usable
+         }
+         FlutterDesktopEngineDestroy(handle);
+       },
+       {kDefault, "GetPluginRegistrar P", "EngineDestroy"}, ""},
+      {"view controller", false, false,
+       [] {
+         fake_engine::Switches& switches = fake_engine::switches();
+         FlutterViewController controller(1280, 720, Project());
+         ASSERT_NE(controller.view(), nullptr);
+         EXPECT_NE(controller.view()->GetNativeWindow(), nullptr);
+         controller.engine()->ReloadSystemFonts();
+         EXPECT_FALSE(controller.HandleTopLevelWindowProc(nullptr, 0x1D, 0, 0).has_value());
+         switches.top_level_result = 42;
+         EXPECT_EQ(controller.HandleTopLevelWindowProc(nullptr, 0x10, 0, 0), 42);
+         controller.engine()->GetRegistrarForPlugin("UrlLauncherWindows");
+       },
+       // The engine goes with the controller, not through the wrapper's own destroy.
+       {kDefault, "ViewControllerCreate 1280x720", "ReloadSystemFonts", "TopLevelWindowProc 29",
+        "TopLevelWindowProc 16", "GetPluginRegistrar UrlLauncherWindows", "ViewControllerDestroy"},
+       ""},
+      {"view controller refused", false, true,
+       [] {
+         FlutterViewController controller(10, 10, Project());
+         EXPECT_EQ(controller.view(), nullptr);
+         controller.ForceRedraw();
+         EXPECT_FALSE(controller.HandleTopLevelWindowProc(nullptr, 0x1D, 0, 0).has_value());
+       },
+       {kDefault, "ViewControllerCreate 10x10"}, "Failed to create view controller.\n"},
+      {"engine refused", true, false,
+       [] {
+         FlutterViewController controller(10, 10, Project());
+         EXPECT_EQ(controller.view(), nullptr);
+         // The messenger reaches nothing but is safe to use.
+         controller.engine()->messenger()->SetMessageHandler("c", [](auto, auto, auto) {});
+         controller.engine()->messenger()->Send("c", nullptr, 0, [](auto, auto) {});
+         EXPECT_EQ(controller.engine()->GetRegistrarForPlugin("P"), nullptr);
+       },
+       {kDefault},
+       "Failed to create view controller.\n"
+       "Cannot get plugin registrar on an engine that isn't running; call Run first.\n"},
+  };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    channel_->SetMethodCallHandler([&c](const auto&, Result result) {
-      if (c.answer_first) result->Success();
-      throw std::runtime_error("handler failed");
-    });
+    fake_engine::Reset();
+    fake_engine::switches().fail_engine_create = c.fail_engine;
+    fake_engine::switches().fail_view_controller = c.fail_view;
     testing::internal::CaptureStderr();
-    int id = Call(kEchoFive);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: the handler of channel com.example/test threw an exception.\n");
-    EXPECT_TRUE(fake_engine::ResponseFor(id).answered);
-    EXPECT_EQ(ToHex(fake_engine::ResponseFor(id).bytes), c.response_hex);
-    EXPECT_EQ(fake_engine::DuplicateResponses(), 0);
+    c.run();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.errors);
+    EXPECT_THAT(fake_engine::Log(), ElementsAreArray(c.log));
   }
 }
 
-TEST_F(MethodChannelTest, NameOnlyCallHasNullArguments) {
-  std::string seen;
-  channel_->SetMethodCallHandler([&](const MethodCall<EncodableValue>& call, Result result) {
-    seen = tesso_test::Describe(*call.arguments());
-    result->Success();
-  });
-  testing::internal::CaptureStderr();
-  Call("07046563686f");
-  testing::internal::GetCapturedStderr();
-  EXPECT_EQ(seen, "null");
+TEST_F(MessagingTest, NextFrameCallbackRunsOncePerArmingAndMayArmTheNext) {
+  FlutterViewController controller(640, 480, Project());
+  int runs = 0;
+  controller.engine()->SetNextFrameCallback([&] { ++runs; });
+  fake_engine::DrawFrame();
+  controller.ForceRedraw();
+  EXPECT_EQ(runs, 1);
+  std::function<void()> again = [&] {
+    if (++runs < 4) controller.engine()->SetNextFrameCallback(again);
+  };
+  controller.engine()->SetNextFrameCallback(again);
+  for (int i = 0; i < 5; ++i) controller.ForceRedraw();
+  EXPECT_EQ(runs, 4);
 }
 
-TEST_F(MethodChannelTest, ReplyFromAWorkerThread) {
-  Result kept;
-  channel_->SetMethodCallHandler([&](const auto&, Result result) { kept = std::move(result); });
-  int id = Call(kEchoFive);
-  std::thread worker([&] { kept->Success(EncodableValue(true)); });
-  worker.join();
-  EXPECT_EQ(ToHex(fake_engine::ResponseFor(id).bytes), "0001");
+TEST_F(MessagingTest, EachCallIsAnsweredOnceWhateverTheHandlerDoes) {
+  OpenChannel();
+  struct Case {
+    const char* name;
+    const char* message;
+    Handler handler;
+    std::vector<std::string> calls;  // the n-th case's call has response id n
+    std::string errors;
+  };
+  const std::string kInvalid = "Invalid read in StandardCodecByteStreamReader\n";
+  const std::string kLeak = "Warning: Failed to respond to a message. This is a memory leak.\n";
+  auto echo = [](const auto& call, Result r) { r->Success(*call.arguments()); };
+  auto fail = [](const auto&, Result) { throw std::runtime_error("handler failed"); };
+  // clang-format off
+  const Case cases[] = {
+      {"echo", kEchoFive, echo, {"SendResponse 1 000305000000"}, ""},
+      {"name only: null arguments", "07046563686f", echo, {"SendResponse 2 0000"}, kInvalid},
+      {"three answers", kEchoFive,
+       [](const auto&, Result r) {
+         r->Success(EncodableValue("first"));
+         r->Error("late", "second answer");
+         r->NotImplemented();
+       },
+       {"SendResponse 3 0007056669727374"}, kDuplicate + kDuplicate},
+      {"dropped result", kEchoFive, [](const auto&, Result) {}, {}, kLeak},
+      {"not implemented", kEchoFive, [](const auto&, Result r) { r->NotImplemented(); },
+       {"SendResponse 5 null"}, ""},
+      {"throws before answering", kEchoFive, fail, {"SendResponse 6 null"}, kThrew},
+      {"throws after answering", kEchoFive,
+       [&](const auto& call, Result r) { r->Success(); fail(call, nullptr); },
+       {"SendResponse 7 0000"}, kThrew},
+      {"name not a string", "0301000000", [](const auto&, Result) { ADD_FAILURE(); },
+       {"SendResponse 8 null"},
+       "Invalid method call; method name is not a string.\n"
+       "Unable to construct method call from message on channel com.example/test\n"},
+      {"handler clears itself", kEchoFive,
+       [this, kept = std::string("kept")](const auto&, Result r) {
+         channel_->SetMethodCallHandler(nullptr);
+         r->Success(EncodableValue(kept));  // the capture is still valid
+       },
+       {"SetCallback com.example/test cleared", "SendResponse 9 0007046b657074"}, ""},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    channel_->SetMethodCallHandler(c.handler);
+    mark_ = fake_engine::Log().size();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(fake_engine::Deliver(kChannel, FromHex(c.message)));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.errors);
+    EXPECT_THAT(Calls(), ElementsAreArray(c.calls));
+  }
+  EXPECT_FALSE(fake_engine::Deliver(kChannel, FromHex(kEchoFive)));
 }
 
-TEST_F(MethodChannelTest, ReplyAfterTheEngineIsGoneIsDroppedSilently) {
-  Result kept;
-  channel_->SetMethodCallHandler([&](const auto&, Result result) { kept = std::move(result); });
-  int id = Call(kEchoFive);
-  EXPECT_EQ(fake_engine::MessengerReferences(), 2);  // the engine's and the pending reply's
-  channel_.reset();
-  controller_.reset();
-  // The messenger lives on, unavailable, while the reply holds its reference.
-  EXPECT_EQ(fake_engine::MessengerReferences(), 1);
-  testing::internal::CaptureStderr();
-  std::thread worker([&] {
-    kept->Success(EncodableValue(true));
-    kept.reset();
-  });
-  worker.join();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_FALSE(fake_engine::ResponseFor(id).answered);
-  EXPECT_EQ(fake_engine::MessengerReferences(), 0);
-}
-
-TEST_F(MethodChannelTest, RacingRepliesAndEngineShutdownStayConsistent) {
+TEST_F(MessagingTest, RepliesFromWorkerThreadsReachTheEngineWholeOrNotAtAll) {
+  OpenChannel();
   std::vector<Result> kept;
-  channel_->SetMethodCallHandler(
-      [&](const auto&, Result result) { kept.push_back(std::move(result)); });
-  std::vector<int> ids;
-  for (int i = 0; i < 50; ++i) ids.push_back(Call(kEchoFive));
+  channel_->SetMethodCallHandler([&](const auto&, Result r) { kept.push_back(std::move(r)); });
+  for (int i = 0; i < 50; ++i) fake_engine::Deliver(kChannel, FromHex(kEchoFive));
+  std::thread([&] { kept[0]->Success(EncodableValue(true)); }).join();
+  EXPECT_THAT(Calls(), ElementsAre("SetCallback com.example/test set", "SendResponse 1 0001"));
+  testing::internal::CaptureStderr();
   std::thread worker([&] {
     for (Result& result : kept) result->Success(EncodableValue(int32_t{1}));
   });
@@ -214,82 +248,48 @@ TEST_F(MethodChannelTest, RacingRepliesAndEngineShutdownStayConsistent) {
   controller_.reset();
   worker.join();
   kept.clear();
-  // Every reply either reached the engine whole, before it went, or not at all.
-  for (int id : ids) {
-    fake_engine::Response response = fake_engine::ResponseFor(id);
-    if (response.answered) {
-      EXPECT_EQ(ToHex(response.bytes), "000301000000");
-    }
-  }
+  // Replies after the engine went are dropped silently; the messenger goes with the last.
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), kDuplicate);
   EXPECT_EQ(fake_engine::MessengerReferences(), 0);
+  std::set<std::string> ids;
+  for (const std::string& call : Calls()) {
+    if (call.rfind("SendResponse ", 0) != 0) continue;
+    EXPECT_TRUE(ids.insert(call.substr(0, call.rfind(' '))).second) << call;
+    EXPECT_THAT(call, testing::AnyOf("SendResponse 1 0001",
+                                     testing::MatchesRegex("SendResponse [0-9]+ 000301000000")));
+  }
 }
 
-// Records the answer the user interface gave to an invoked method.
-struct Answer {
-  std::string kind = "none";
-  std::string detail;
-};
-
-std::unique_ptr<flutter::MethodResultFunctions<EncodableValue>> Into(Answer* answer) {
-  return std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
-      [answer](const EncodableValue* v) {
-        answer->kind = "success";
-        answer->detail = v ? tesso_test::Describe(*v) : "";
-      },
-      [answer](const std::string& code, const std::string& message, const EncodableValue*) {
-        answer->kind = "error";
-        answer->detail = code + "/" + message;
-      },
-      [answer] { answer->kind = "not_implemented"; });
-}
-
-TEST_F(MethodChannelTest, InvokeMethodEncodesTheCallAndDecodesTheReply) {
-  Answer answer;
-  channel_->InvokeMethod("ping", std::make_unique<EncodableValue>(int32_t{5}), Into(&answer));
-  ASSERT_EQ(fake_engine::state().sent.size(), 1u);
-  EXPECT_EQ(fake_engine::state().sent[0].channel, kChannel);
-  EXPECT_EQ(ToHex(fake_engine::state().sent[0].bytes), "070470696e670305000000");
-  fake_engine::ReplyToSent(0, FromHex("000305000000"));
-  EXPECT_EQ(answer.kind, "success");
-  EXPECT_EQ(answer.detail, "i32:5");
-
-  Answer error;
+TEST_F(MessagingTest, InvokeMethodEncodesTheCallAndDecodesEachKindOfReply) {
+  OpenChannel();
+  std::string success, error, empty, garbage;
+  channel_->InvokeMethod("ping", std::make_unique<EncodableValue>(int32_t{5}), Into(&success));
   channel_->InvokeMethod("ping", nullptr, Into(&error));
-  EXPECT_EQ(ToHex(fake_engine::state().sent[1].bytes), "070470696e6700");
-  fake_engine::ReplyToSent(1, FromHex("0107016507016d00"));
-  EXPECT_EQ(error.kind, "error");
-  EXPECT_EQ(error.detail, "e/m");
-}
-
-TEST_F(MethodChannelTest, EmptyOrUndecodableRepliesAreNotImplemented) {
-  Answer empty, garbage;
   channel_->InvokeMethod("a", nullptr, Into(&empty));
   channel_->InvokeMethod("b", nullptr, Into(&garbage));
-  fake_engine::ReplyToSent(0, {});
-  EXPECT_EQ(empty.kind, "not_implemented");
-
-  testing::internal::CaptureStderr();
-  fake_engine::ReplyToSent(1, FromHex("07"));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Unable to decode reply to method invocation on channel com.example/test\n");
-  EXPECT_EQ(garbage.kind, "not_implemented");
-}
-
-TEST_F(MethodChannelTest, InvokeWithoutResultAsksForNoReplyAndRefusedSendsDropTheResult) {
   channel_->InvokeMethod("fire", nullptr);
-  ASSERT_EQ(fake_engine::state().sent.size(), 1u);
-  EXPECT_EQ(fake_engine::state().sent[0].reply, nullptr);
-
-  fake_engine::state().fail_send_with_reply = true;
+  fake_engine::switches().fail_send_with_reply = true;
   auto alive = std::make_shared<int>(0);
   std::weak_ptr<int> watch = alive;
   channel_->InvokeMethod("refused", nullptr,
                          std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
                              [alive](const EncodableValue*) {}, nullptr, nullptr));
   alive.reset();
-  // The refused send freed its reply (and the result in it) without calling it.
-  EXPECT_TRUE(watch.expired());
-  EXPECT_EQ(fake_engine::state().sent.size(), 1u);
+  EXPECT_TRUE(watch.expired());  // the refused send freed its result without calling it
+  fake_engine::ReplyToSent(0, FromHex("000305000000"));
+  fake_engine::ReplyToSent(1, FromHex("0107016507016d00"));
+  fake_engine::ReplyToSent(2, {});
+  testing::internal::CaptureStderr();
+  fake_engine::ReplyToSent(3, FromHex("07"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Unable to decode reply to method invocation on channel com.example/test\n");
+  EXPECT_EQ(success + "|" + error + "|" + empty + "|" + garbage,
+            "i32:5|error e/m|not implemented|not implemented");
+  const std::string send = std::string("SendWithReply ") + kChannel + " ";
+  EXPECT_THAT(Calls(), ElementsAre(send + "070470696e670305000000", send + "070470696e6700",
+                                   send + "07016100", send + "07016200",
+                                   std::string("Send ") + kChannel + " 07046669726500",
+                                   send + "07077265667573656400"));
 }
 
 }  // namespace

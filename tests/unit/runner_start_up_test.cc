@@ -1,12 +1,12 @@
-// Process start-up against a recording start-up port: the console, COM, the single
-// instance, the command line, the window, the loop and the teardown order; and the fixed
-// values of start-up and of the window base.
+// Process start-up against a recording start-up port (the console, COM, the single instance,
+// the command line, the window, the loop and the teardown order), and the command line itself.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "runner/command_line.h"
 #include "runner/start_up.h"
 #include "runner/theme.h"
 #include "tests/fakes/fake_start_up_port.h"
@@ -15,187 +15,137 @@
 namespace tesso_test {
 namespace {
 
-using testing::ElementsAre;
-using testing::ElementsAreArray;
-using testing::IsEmpty;
+using Calls = std::vector<std::string>;
 
-const char kAttach[] = "AttachConsole 0xFFFFFFFF";
-const char kCom[] = "CoInitializeEx 0x2";
-const char kMutex[] = "CreateMutexW Local\\Halvo.SingleInstance";
-
-// The calls from CoInitializeEx on, for a first instance whose window is created.
-std::vector<std::string> FirstInstanceFromCom() {
-  return {kCom,
-          kMutex,
-          "GetLastError",
-          "GetCommandLineArguments",
-          "MakeHostWindow",
-          "HostWindow::Create Tesso 10 10 1280 720",
-          "HostWindow::SetQuitOnClose true",
-          "RunMessageLoop",
-          "CloseHandle 0x1A4",
-          "CoUninitialize",
-          "~HostWindow"};
-}
-
-std::vector<std::string> Concat(std::vector<std::string> head,
-                                const std::vector<std::string>& tail) {
+Calls Concat(Calls head, const Calls& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
   return head;
 }
 
-TEST(StartUp, FirstInstanceRunsEveryStepInOrderAndTearsDownMutexComThenWindow) {
-  FakeStartUpPort port;
-  EXPECT_EQ(tesso::RunProcess(port), 0);
-  EXPECT_THAT(port.calls,
-              ElementsAreArray(Concat({kAttach, "IsDebuggerPresent"}, FirstInstanceFromCom())));
-}
+const Calls kConsole = {"AttachConsole 0xFFFFFFFF", "IsDebuggerPresent"};
+const Calls kComAndMutex = {"CoInitializeEx 0x2", "CreateMutexW Local\\Halvo.SingleInstance"};
+const std::string kMake =
+    "MakeHostWindow data\\flutter_assets data\\icudtl.dat data\\app.so entry= args=";
+const Calls kWindow = {"HostWindow::Create Tesso 10 10 1280 720", "HostWindow::SetQuitOnClose true",
+                       "RunMessageLoop"};
+const Calls kTeardown = {"CloseHandle 0x1A4", "CoUninitialize", "~HostWindow"};
+// From CoInitializeEx on, for a first instance whose window is created.
+const Calls kFirstInstance =
+    Concat(Concat(kComAndMutex, {"GetLastError", "GetCommandLineArguments", kMake + " 0 0 shown"}),
+           Concat(kWindow, kTeardown));
+const Calls kDiagnosticConsole = {"ReopenStandardStream stdout CONOUT$ w",
+                                  "ReopenStandardStream stderr CONOUT$ w", "SyncWithStdio",
+                                  "ResyncEngineOutputStreams"};
 
-TEST(StartUp, InheritedConsoleSkipsTheDebuggerCheck) {
-  FakeStartUpPort port;
-  port.attach_console = true;
-  port.debugger_present = true;
-  EXPECT_EQ(tesso::RunProcess(port), 0);
-  EXPECT_THAT(port.calls, ElementsAreArray(Concat({kAttach}, FirstInstanceFromCom())));
-}
-
-TEST(StartUp, DebuggerWithoutConsoleGetsADiagnosticConsoleBeforeCom) {
-  FakeStartUpPort port;
-  port.debugger_present = true;
-  EXPECT_EQ(tesso::RunProcess(port), 0);
-  EXPECT_THAT(port.calls, ElementsAreArray(Concat({kAttach, "IsDebuggerPresent", "AllocConsole",
-                                                   "ReopenStandardStream stdout CONOUT$ w",
-                                                   "ReopenStandardStream stderr CONOUT$ w",
-                                                   "SyncWithStdio", "ResyncEngineOutputStreams"},
-                                                  FirstInstanceFromCom())));
-}
-
-TEST(StartUp, DiagnosticConsoleThatCannotBeCreatedDoesNothingMore) {
-  FakeStartUpPort port;
-  port.alloc_console = false;
-  tesso::AttachDiagnosticConsole(port);
-  EXPECT_THAT(port.calls, ElementsAre("AllocConsole"));
-}
-
-TEST(StartUp, DiagnosticConsoleFallsBackToDuplicatingStdoutForEachStreamNotReopened) {
-  FakeStartUpPort port;
-  port.reopen_output = false;
-  port.reopen_error = false;
-  tesso::AttachDiagnosticConsole(port);
-  EXPECT_THAT(
-      port.calls,
-      ElementsAre("AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
-                  "DuplicateStandardOutputOnto 1", "ReopenStandardStream stderr CONOUT$ w",
-                  "DuplicateStandardOutputOnto 2", "SyncWithStdio", "ResyncEngineOutputStreams"));
-}
-
-TEST(StartUp, DiagnosticConsoleDuplicatesOnlyForTheStreamThatFailed) {
-  FakeStartUpPort port;
-  port.reopen_error = false;
-  tesso::AttachDiagnosticConsole(port);
-  EXPECT_THAT(port.calls,
-              ElementsAre("AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
-                          "ReopenStandardStream stderr CONOUT$ w", "DuplicateStandardOutputOnto 2",
-                          "SyncWithStdio", "ResyncEngineOutputStreams"));
-}
-
-TEST(StartUp, SecondInstanceWakesTheFirstAndLeavesWithCodeZero) {
-  FakeStartUpPort port;
-  port.last_error = 183;  // ERROR_ALREADY_EXISTS
-  EXPECT_EQ(tesso::RunProcess(port), 0);
-  EXPECT_THAT(port.calls,
-              ElementsAre(kAttach, "IsDebuggerPresent", kCom, kMutex, "GetLastError",
-                          "AllowSetForegroundWindow 0xFFFFFFFF",
-                          "RegisterWindowMessageW Halvo.ShowMainWindow",
-                          "PostMessageW 0xFFFF 0xC0DE 0 0", "CloseHandle 0x1A4", "CoUninitialize"));
-  EXPECT_FALSE(port.project.has_value());
-}
-
-TEST(StartUp, OtherErrorAfterCreatingTheMutexMeansAFirstInstance) {
-  FakeStartUpPort port;
-  port.last_error = 5;
-  EXPECT_EQ(tesso::RunProcess(port), 0);
-  EXPECT_THAT(port.calls,
-              ElementsAreArray(Concat({kAttach, "IsDebuggerPresent"}, FirstInstanceFromCom())));
-}
-
-TEST(StartUp, WithoutAMutexTheProcessRunsUnprotectedAndClosesNoHandle) {
-  FakeStartUpPort port;
-  port.mutex = tesso::KernelHandle::kNone;
-  port.last_error = 183;
-  EXPECT_EQ(tesso::RunProcess(port), 0);
-  EXPECT_THAT(port.calls,
-              ElementsAre(kAttach, "IsDebuggerPresent", kCom, kMutex, "GetCommandLineArguments",
-                          "MakeHostWindow", "HostWindow::Create Tesso 10 10 1280 720",
-                          "HostWindow::SetQuitOnClose true", "RunMessageLoop", "CoUninitialize",
-                          "~HostWindow"));
-}
-
-TEST(StartUp, WindowThatCannotBeCreatedEndsWithCodeOneWithoutLoopOrTeardown) {
-  FakeStartUpPort port;
-  port.create_window = false;
-  EXPECT_EQ(tesso::RunProcess(port), 1);
-  EXPECT_THAT(port.calls, ElementsAre(kAttach, "IsDebuggerPresent", kCom, kMutex, "GetLastError",
-                                      "GetCommandLineArguments", "MakeHostWindow",
-                                      "HostWindow::Create Tesso 10 10 1280 720", "~HostWindow"));
-}
-
-TEST(StartUp, EmptyCommandLineGivesTheDataProjectWithoutArgumentsAndNoHiddenStart) {
-  FakeStartUpPort port;
-  tesso::RunProcess(port);
-  ASSERT_TRUE(port.project.has_value());
-  EXPECT_EQ(port.project->assets_path, u"data\\flutter_assets");
-  EXPECT_EQ(port.project->icu_data_path, u"data\\icudtl.dat");
-  EXPECT_EQ(port.project->aot_library_path, u"data\\app.so");
-  EXPECT_EQ(port.project->dart_entrypoint, "");
-  EXPECT_THAT(port.project->dart_entrypoint_arguments, IsEmpty());
-  EXPECT_EQ(port.project->option_a, 0);
-  EXPECT_EQ(port.project->option_b, 0);
-  EXPECT_EQ(port.start_hidden, false);
-}
-
-TEST(StartUp, HiddenOptionStartsHiddenAndStaysAmongTheArguments) {
-  FakeStartUpPort port;
-  port.arguments = {"two words", "--hidden", ""};
-  tesso::RunProcess(port);
-  EXPECT_EQ(port.start_hidden, true);
-  ASSERT_TRUE(port.project.has_value());
-  EXPECT_THAT(port.project->dart_entrypoint_arguments, ElementsAre("two words", "--hidden", ""));
-}
-
-TEST(StartUp, LookalikesOfTheHiddenOptionDoNotCount) {
-  FakeStartUpPort port;
-  port.arguments = {"--HIDDEN", "--hidden=1", "-hidden", "--Hidden"};
-  tesso::RunProcess(port);
-  EXPECT_EQ(port.start_hidden, false);
-  ASSERT_TRUE(port.project.has_value());
-  EXPECT_THAT(port.project->dart_entrypoint_arguments,
-              ElementsAre("--HIDDEN", "--hidden=1", "-hidden", "--Hidden"));
-}
-
-TEST(StartUp, WakeMessageIsTheOneTheWindowServiceListensFor) {
-  EXPECT_EQ(std::u16string(tesso::kShowMainWindowMessageName), u"Halvo.ShowMainWindow");
+TEST(StartUp, EveryPathRunsItsStepsInOrderAndTearsDownMutexComThenWindow) {
+  struct Case {
+    const char* name;
+    void (*setup)(FakeStartUpPort&);
+    int exit_code;
+    Calls calls;
+  };
+  using P = FakeStartUpPort&;
+  // clang-format off
+  const Case cases[] = {
+      {"first instance", [](P) {}, 0, Concat(kConsole, kFirstInstance)},
+      {"inherited console: no debugger check",
+       [](P p) { p.attach_console = p.debugger_present = true; }, 0,
+       Concat({"AttachConsole 0xFFFFFFFF"}, kFirstInstance)},
+      {"debugger: a diagnostic console before COM", [](P p) { p.debugger_present = true; }, 0,
+       Concat(Concat(kConsole, {"AllocConsole"}), Concat(kDiagnosticConsole, kFirstInstance))},
+      {"no console to be had", [](P p) { p.debugger_present = true, p.alloc_console = false; }, 0,
+       Concat(Concat(kConsole, {"AllocConsole"}), kFirstInstance)},
+      {"streams not reopened: stdout duplicated onto each",
+       [](P p) { p.debugger_present = true, p.reopen_output = p.reopen_error = false; }, 0,
+       Concat(Concat(kConsole, {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
+                                "DuplicateStandardOutputOnto 1",
+                                "ReopenStandardStream stderr CONOUT$ w",
+                                "DuplicateStandardOutputOnto 2", "SyncWithStdio",
+                                "ResyncEngineOutputStreams"}), kFirstInstance)},
+      {"stderr not reopened", [](P p) { p.debugger_present = true, p.reopen_error = false; }, 0,
+       Concat(Concat(kConsole, {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
+                                "ReopenStandardStream stderr CONOUT$ w",
+                                "DuplicateStandardOutputOnto 2", "SyncWithStdio",
+                                "ResyncEngineOutputStreams"}), kFirstInstance)},
+      {"second instance wakes the first", [](P p) { p.last_error = 183; }, 0,
+       Concat(Concat(kConsole, kComAndMutex),
+              {"GetLastError", "AllowSetForegroundWindow 0xFFFFFFFF",
+               "RegisterWindowMessageW Halvo.ShowMainWindow", "PostMessageW 0xFFFF 0xC0DE 0 0",
+               "CloseHandle 0x1A4", "CoUninitialize"})},
+      {"another error means a first instance", [](P p) { p.last_error = 5; }, 0,
+       Concat(kConsole, kFirstInstance)},
+      {"no mutex: unprotected, no handle closed",
+       [](P p) { p.mutex = tesso::KernelHandle::kNone, p.last_error = 183; }, 0,
+       Concat(Concat(kConsole, kComAndMutex),
+              Concat({"GetCommandLineArguments", kMake + " 0 0 shown"},
+                     Concat(kWindow, {"CoUninitialize", "~HostWindow"})))},
+      {"no window: code 1 without loop or teardown", [](P p) { p.create_window = false; }, 1,
+       Concat(Concat(kConsole, kComAndMutex),
+              {"GetLastError", "GetCommandLineArguments", kMake + " 0 0 shown",
+               "HostWindow::Create Tesso 10 10 1280 720", "~HostWindow"})},
+      // The arguments all reach the engine, the hidden option included; look-alikes do not count.
+      {"hidden", [](P p) { p.arguments = {"two words", "--hidden", ""}; }, 0,
+       Concat(Concat(kConsole, kComAndMutex),
+              Concat({"GetLastError", "GetCommandLineArguments",
+                      kMake + "[two words][--hidden][] 0 0 hidden"}, Concat(kWindow, kTeardown)))},
+      {"hidden look-alikes", [](P p) { p.arguments = {"--HIDDEN", "--hidden=1", "-hidden"}; }, 0,
+       Concat(Concat(kConsole, kComAndMutex),
+              Concat({"GetLastError", "GetCommandLineArguments",
+                      kMake + "[--HIDDEN][--hidden=1][-hidden] 0 0 shown"},
+                     Concat(kWindow, kTeardown)))},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeStartUpPort port;
+    c.setup(port);
+    EXPECT_EQ(tesso::RunProcess(port), c.exit_code);
+    EXPECT_THAT(port.calls, testing::ElementsAreArray(c.calls));
+  }
+  // The window service listens for the message a second instance broadcasts.
   EXPECT_EQ(std::u16string(tesso::kShowMainWindowMessageName),
             std::u16string(tesso::WindowChannel::kShowWindowMessageName));
 }
 
-TEST(StartUp, SingleInstanceMutexLivesInTheSessionNamespace) {
-  EXPECT_EQ(std::u16string(tesso::kSingleInstanceMutexName), u"Local\\Halvo.SingleInstance");
-}
-
-TEST(StartUp, WindowIsTessoAtTenTenWith1280By720LogicalPixels) {
-  EXPECT_EQ(std::u16string(tesso::kWindowTitle), u"Tesso");
-  EXPECT_EQ(tesso::kWindowOriginX, 10);
-  EXPECT_EQ(tesso::kWindowOriginY, 10);
-  EXPECT_EQ(tesso::kWindowWidth, 1280);
-  EXPECT_EQ(tesso::kWindowHeight, 720);
+TEST(CommandLine, ArgumentsAfterTheProgramPathInUtf8AndTheExactHiddenOption) {
+  const std::u16string unpaired{u'x', 0xD800};
+  struct Case {
+    std::vector<std::u16string> argv;
+    std::vector<std::string> arguments;
+    bool hidden;
+  };
+  const Case cases[] = {
+      {{}, {}, false},
+      {{u"tesso.exe"}, {}, false},
+      {{u"--hidden"}, {}, false},  // the program path does not count
+      {{u"--hidden", u"a"}, {"a"}, false},
+      {{u"C:\\Tesso\\tesso.exe", u"--hidden", u"b", u"a"}, {"--hidden", "b", "a"}, true},
+      {{u"tesso.exe", u"a", u"--hidden"}, {"a", "--hidden"}, true},
+      {{u"tesso.exe", u"--hidden", u"--hidden"}, {"--hidden", "--hidden"}, true},
+      {{u"tesso.exe", u"\u8FDC\u7A0B", u"\U0001F600"},
+       {"\xE8\xBF\x9C\xE7\xA8\x8B", "\xF0\x9F\x98\x80"},
+       false},
+      // An unconvertible argument becomes empty in its place.
+      {{u"tesso.exe", u"a", unpaired, u"", u"b"}, {"a", "", "", "b"}, false},
+      {{u"tesso.exe", u"--HIDDEN", u"--hidden=1", u"hidden", u" --hidden", u"--hidden ", u"--hidde",
+        u"--hiddenx"},
+       {"--HIDDEN", "--hidden=1", "hidden", " --hidden", "--hidden ", "--hidde", "--hiddenx"},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    const std::vector<std::string> arguments = tesso::ArgumentsAfterProgramPath(c.argv);
+    EXPECT_EQ(arguments, c.arguments);
+    EXPECT_EQ(tesso::IsStartHidden(arguments), c.hidden);
+  }
+  // Compared over the whole argument, not up to a NUL.
+  EXPECT_FALSE(tesso::IsStartHidden({std::string("--hidden\0", 9)}));
 }
 
 TEST(Theme, DarkTitleBarOnlyWhenAppsDoNotUseTheLightTheme) {
-  EXPECT_TRUE(tesso::DarkTitleBarForLightThemeValue(0));
-  EXPECT_FALSE(tesso::DarkTitleBarForLightThemeValue(1));
-  EXPECT_FALSE(tesso::DarkTitleBarForLightThemeValue(2));
-  EXPECT_FALSE(tesso::DarkTitleBarForLightThemeValue(0xFFFFFFFFu));
+  for (uint32_t value : {0u, 1u, 2u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(tesso::DarkTitleBarForLightThemeValue(value), value == 0) << value;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The window base on a real window under Wine, and the executable's resources
-// (this program carries the same icon and manifest as tesso.exe).
+// Under Wine: the window base on real windows, the executable's resources (this program
+// carries tesso.exe's icon and manifest) and the command line as Windows splits it.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -8,59 +8,44 @@
 #include <string>
 #include <vector>
 
+#include "runner/command_line.h"
+#include "runner/command_line_win.h"
 #include "runner/win32_window.h"
 
 namespace {
 
 using testing::ElementsAre;
-using testing::UnorderedElementsAre;
 
 constexpr wchar_t kClassName[] = L"FLUTTER_RUNNER_WIN32_WINDOW";
 
-bool ClassRegistered() {
-  WNDCLASSEXW info = {};
-  info.cbSize = sizeof(info);
-  return GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &info) != 0;
+bool ClassInfo(WNDCLASSEXW* info) {
+  info->cbSize = sizeof(*info);
+  return GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, info) != 0;
 }
 
-// A window whose hooks record what they saw.
+// A window whose hooks log what they saw.
 class TestWindow : public tesso::Win32Window {
  public:
   bool on_create_result = true;
-  int creates = 0;
-  int destroys = 0;
-  HWND handle_at_create = nullptr;
-  std::vector<UINT> messages;
+  std::vector<std::string> log;
 
  protected:
   LRESULT MessageHandler(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override {
-    messages.push_back(message);
+    if (message >= WM_APP) log.push_back("message " + std::to_string(message - WM_APP));
     return Win32Window::MessageHandler(window, message, wparam, lparam);
   }
   bool OnCreate() override {
-    ++creates;
-    handle_at_create = GetHandle();
+    log.push_back(GetHandle() != nullptr ? "OnCreate with handle" : "OnCreate without handle");
     return on_create_result;
   }
-  void OnDestroy() override { ++destroys; }
+  void OnDestroy() override { log.push_back("OnDestroy"); }
 };
 
-RECT WindowRect(HWND window) {
+std::vector<LONG> Rect(HWND window, HWND parent = HWND_DESKTOP) {
   RECT rect = {};
   GetWindowRect(window, &rect);
-  return rect;
-}
-
-RECT ChildRectInParent(HWND child) {
-  RECT rect = {};
-  GetWindowRect(child, &rect);
-  MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-HWND CreateChild() {
-  return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, GetDesktopWindow(),
-                         nullptr, GetModuleHandleW(nullptr), nullptr);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 // Removes and returns the queued WM_QUIT's exit code, or -1 when there is none.
@@ -73,226 +58,138 @@ int TakeQuitMessage() {
   return -1;
 }
 
-TEST(Win32WindowTest, CreatesAHiddenOverlappedWindowAt96Dpi) {
+TEST(Win32Window, CreatesAHiddenOverlappedWindowOfItsClassAt96Dpi) {
   TestWindow window;
+  EXPECT_EQ(window.GetHandle(), nullptr);
   ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {1280, 720}));
   const HWND handle = window.GetHandle();
-  ASSERT_NE(handle, nullptr);
-  EXPECT_EQ(window.creates, 1);
-  EXPECT_EQ(window.handle_at_create, handle);
   EXPECT_FALSE(IsWindowVisible(handle));
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(handle, GWL_STYLE)) & WS_OVERLAPPEDWINDOW,
-            static_cast<DWORD>(WS_OVERLAPPEDWINDOW));
+  EXPECT_EQ(GetWindowLongPtrW(handle, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
   EXPECT_EQ(GetWindowLongPtrW(handle, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-  wchar_t title[16] = {};
-  GetWindowTextW(handle, title, 16);
-  EXPECT_EQ(std::wstring(title), L"Tesso");
-  wchar_t class_name[64] = {};
-  GetClassNameW(handle, class_name, 64);
-  EXPECT_EQ(std::wstring(class_name), kClassName);
-  // Wine's default prefix runs at 96 DPI: no scaling.
-  const RECT rect = WindowRect(handle);
-  EXPECT_EQ(rect.left, 10);
-  EXPECT_EQ(rect.top, 10);
-  EXPECT_EQ(rect.right - rect.left, 1280);
-  EXPECT_EQ(rect.bottom - rect.top, 720);
-}
-
-TEST(Win32WindowTest, WindowClassCarriesItsStyleIconAndCursor) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {300, 200}));
+  wchar_t text[64] = {};
+  GetWindowTextW(handle, text, 64);
+  EXPECT_EQ(std::wstring(text), L"Tesso");
+  GetClassNameW(handle, text, 64);
+  EXPECT_EQ(std::wstring(text), kClassName);
+  EXPECT_THAT(Rect(handle), ElementsAre(10, 10, 1290, 730));  // Wine's prefix: no scaling
   WNDCLASSEXW info = {};
-  info.cbSize = sizeof(info);
-  ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &info));
+  ASSERT_TRUE(ClassInfo(&info));
   EXPECT_EQ(info.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
-  EXPECT_EQ(info.cbClsExtra, 0);
-  EXPECT_EQ(info.cbWndExtra, 0);
+  EXPECT_EQ(info.cbClsExtra + info.cbWndExtra, 0);
   EXPECT_NE(info.hIcon, nullptr);  // icon group 101 of this program
   EXPECT_EQ(info.hCursor, LoadCursorW(nullptr, IDC_ARROW));
   EXPECT_EQ(info.hbrBackground, nullptr);
   EXPECT_EQ(info.lpszMenuName, nullptr);
+
+  SendMessageW(handle, WM_APP + 5, 0, 0);
+  RECT suggested = {30, 40, 30 + 960, 40 + 720};
+  EXPECT_EQ(SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                         reinterpret_cast<LPARAM>(&suggested)),
+            0);
+  EXPECT_THAT(Rect(handle), ElementsAre(30, 40, 990, 760));
+  // Child content fills the client area and follows resizing.
+  const HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                     GetDesktopWindow(), nullptr, nullptr, nullptr);
+  window.SetChildContent(child);
+  EXPECT_EQ(GetParent(child), handle);
+  for (int width : {640, 900}) {
+    SetWindowPos(handle, nullptr, 0, 0, width, 700, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT client = window.GetClientArea();
+    EXPECT_THAT(Rect(child, handle),
+                ElementsAre(client.left, client.top, client.right, client.bottom));
+  }
+  // A second Create destroys the first window first; quit on close is off by default.
+  ASSERT_TRUE(window.Create(L"two", {10, 10}, {300, 200}));
+  EXPECT_FALSE(IsWindow(handle));
+  DestroyWindow(window.GetHandle());
+  EXPECT_EQ(window.GetHandle(), nullptr);
+  EXPECT_EQ(TakeQuitMessage(), -1);
+  // Each Create destroys what was there first, and destroying the window runs OnDestroy.
+  EXPECT_THAT(window.log, ElementsAre("OnDestroy", "OnCreate with handle", "message 5", "OnDestroy",
+                                      "OnDestroy", "OnCreate with handle", "OnDestroy"));
 }
 
-TEST(Win32WindowTest, CreateReturnsOnCreatesRefusalWithTheWindowInPlace) {
-  TestWindow window;
-  window.on_create_result = false;
-  EXPECT_FALSE(window.Create(L"Tesso", {10, 10}, {300, 200}));
-  EXPECT_EQ(window.creates, 1);
-  EXPECT_NE(window.GetHandle(), nullptr);
-}
-
-TEST(Win32WindowTest, MessagesAfterCreationReachTheObjectsHandler) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {300, 200}));
-  window.messages.clear();
-  SendMessageW(window.GetHandle(), WM_APP + 5, 0, 0);
-  EXPECT_THAT(window.messages, ElementsAre(WM_APP + 5));
-}
-
-TEST(Win32WindowTest, ClassIsUnregisteredWhenTheLastWindowObjectGoes) {
+TEST(Win32Window, QuitOnCloseRefusalAndTheClassLifetime) {
   {
     TestWindow first;
-    ASSERT_TRUE(first.Create(L"a", {10, 10}, {300, 200}));
+    first.on_create_result = false;
+    EXPECT_FALSE(first.Create(L"a", {10, 10}, {300, 200}));
+    EXPECT_TRUE(IsWindow(first.GetHandle()));  // the refused window stays in place
     {
       TestWindow second;
       ASSERT_TRUE(second.Create(L"b", {20, 20}, {300, 200}));
-      EXPECT_TRUE(ClassRegistered());
+      second.SetQuitOnClose(true);
+      TakeQuitMessage();
+      SendMessageW(second.GetHandle(), WM_CLOSE, 0, 0);  // DefWindowProc destroys it
+      EXPECT_EQ(second.GetHandle(), nullptr);
+      EXPECT_EQ(TakeQuitMessage(), 0);
     }
-    // One object is left: the class stays.
-    EXPECT_TRUE(ClassRegistered());
-    EXPECT_NE(first.GetHandle(), nullptr);
-    EXPECT_TRUE(IsWindow(first.GetHandle()));
+    WNDCLASSEXW info = {};
+    EXPECT_TRUE(ClassInfo(&info));  // one object is left: the class stays
   }
-  EXPECT_FALSE(ClassRegistered());
-  // A later creation registers it again.
+  WNDCLASSEXW info = {};
+  EXPECT_FALSE(ClassInfo(&info));
   TestWindow again;
   EXPECT_TRUE(again.Create(L"c", {10, 10}, {300, 200}));
-  EXPECT_TRUE(ClassRegistered());
+  EXPECT_TRUE(ClassInfo(&info));
 }
-
-TEST(Win32WindowTest, SecondCreateDestroysTheFirstWindowFirst) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"one", {10, 10}, {300, 200}));
-  const HWND first = window.GetHandle();
-  ASSERT_TRUE(window.Create(L"two", {10, 10}, {300, 200}));
-  EXPECT_FALSE(IsWindow(first));
-  EXPECT_NE(window.GetHandle(), first);
-  EXPECT_TRUE(IsWindow(window.GetHandle()));
-  EXPECT_EQ(window.creates, 2);
-  EXPECT_GE(window.destroys, 1);
-}
-
-TEST(Win32WindowTest, DestroyingTheWindowRunsOnDestroyAndClearsTheHandle) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {300, 200}));
-  const HWND handle = window.GetHandle();
-  const int destroys_before = window.destroys;
-  DestroyWindow(handle);
-  EXPECT_EQ(window.destroys, destroys_before + 1);
-  EXPECT_EQ(window.GetHandle(), nullptr);
-  EXPECT_FALSE(IsWindow(handle));
-  EXPECT_EQ(TakeQuitMessage(), -1);  // quit on close is off by default
-}
-
-TEST(Win32WindowTest, DestroyingTheWindowWithQuitOnClosePostsQuitWithCodeZero) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {300, 200}));
-  window.SetQuitOnClose(true);
-  TakeQuitMessage();
-  SendMessageW(window.GetHandle(), WM_CLOSE, 0, 0);  // DefWindowProc destroys the window
-  EXPECT_EQ(window.GetHandle(), nullptr);
-  EXPECT_EQ(TakeQuitMessage(), 0);
-}
-
-TEST(Win32WindowTest, ChildContentFillsTheClientAreaAndFollowsResizing) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {640, 480}));
-  const HWND child = CreateChild();
-  ASSERT_NE(child, nullptr);
-  window.SetChildContent(child);
-  EXPECT_EQ(GetParent(child), window.GetHandle());
-  RECT client = window.GetClientArea();
-  RECT rect = ChildRectInParent(child);
-  EXPECT_EQ(rect.left, client.left);
-  EXPECT_EQ(rect.top, client.top);
-  EXPECT_EQ(rect.right, client.right);
-  EXPECT_EQ(rect.bottom, client.bottom);
-
-  SetWindowPos(window.GetHandle(), nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
-  client = window.GetClientArea();
-  rect = ChildRectInParent(child);
-  EXPECT_GT(client.right, 640);
-  EXPECT_EQ(rect.right - rect.left, client.right - client.left);
-  EXPECT_EQ(rect.bottom - rect.top, client.bottom - client.top);
-}
-
-TEST(Win32WindowTest, DpiChangeMovesTheWindowToTheSuggestedRectangle) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {640, 480}));
-  RECT suggested = {30, 40, 30 + 960, 40 + 720};
-  EXPECT_EQ(SendMessageW(window.GetHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
-                         reinterpret_cast<LPARAM>(&suggested)),
-            0);
-  const RECT rect = WindowRect(window.GetHandle());
-  EXPECT_EQ(rect.left, 30);
-  EXPECT_EQ(rect.top, 40);
-  EXPECT_EQ(rect.right, 990);
-  EXPECT_EQ(rect.bottom, 760);
-}
-
-TEST(Win32WindowTest, GetHandleIsNullBeforeCreation) {
-  TestWindow window;
-  EXPECT_EQ(window.GetHandle(), nullptr);
-}
-
-// --- The executable's resources ---
-
-#pragma pack(push, 2)
-struct IconGroupHeader {
-  WORD reserved;
-  WORD type;
-  WORD count;
-};
-struct IconGroupEntry {
-  BYTE width;
-  BYTE height;
-  BYTE colour_count;
-  BYTE reserved;
-  WORD planes;
-  WORD bit_count;
-  DWORD bytes;
-  WORD id;
-};
-#pragma pack(pop)
 
 std::string ResourceBytes(LPCWSTR name, LPCWSTR type) {
   HRSRC found = FindResourceW(nullptr, name, type);
   if (found == nullptr) return {};
-  HGLOBAL loaded = LoadResource(nullptr, found);
-  const auto* data = static_cast<const char*>(LockResource(loaded));
+  const auto* data = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
   return std::string(data, SizeofResource(nullptr, found));
 }
 
-TEST(ExecutableResources, IconGroup101OffersSixSizes) {
+TEST(ExecutableResources, IconOfSixSizesAndAPerMonitorV2AsInvokerManifest) {
   const std::string group = ResourceBytes(MAKEINTRESOURCEW(101), RT_GROUP_ICON);
-  ASSERT_GE(group.size(), sizeof(IconGroupHeader));
-  const auto* header = reinterpret_cast<const IconGroupHeader*>(group.data());
-  EXPECT_EQ(header->type, 1);
-  ASSERT_EQ(group.size(), sizeof(IconGroupHeader) + header->count * sizeof(IconGroupEntry));
-  const auto* entries = reinterpret_cast<const IconGroupEntry*>(header + 1);
-  std::vector<int> sizes;
-  for (int i = 0; i < header->count; ++i) {
-    EXPECT_EQ(entries[i].width, entries[i].height);
-    EXPECT_EQ(entries[i].bit_count, 32);
-    sizes.push_back(entries[i].width == 0 ? 256 : entries[i].width);
+  ASSERT_GE(group.size(), 6u);
+  std::vector<int> sizes;  // header of three WORDs, then entries of 14 bytes
+  for (size_t entry = 6; entry + 14 <= group.size(); entry += 14) {
+    const auto width = static_cast<uint8_t>(group[entry]);
+    EXPECT_EQ(group[entry + 1], group[entry]);  // square
+    EXPECT_EQ(group[entry + 6], 32);            // bits per pixel
+    sizes.push_back(width == 0 ? 256 : width);
   }
-  EXPECT_THAT(sizes, UnorderedElementsAre(16, 24, 32, 48, 64, 256));
-}
-
-TEST(ExecutableResources, IconLoadsAtTheSmallIconSizeAndLarger) {
+  EXPECT_THAT(sizes, testing::UnorderedElementsAre(16, 24, 32, 48, 64, 256));
   for (const int size : {GetSystemMetrics(SM_CXSMICON), 32, 48, 256}) {
     HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101),
                                                IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    EXPECT_NE(icon, nullptr) << size;
     ICONINFO info = {};
-    if (icon != nullptr && GetIconInfo(icon, &info)) {
-      BITMAP bitmap = {};
-      GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
-      EXPECT_EQ(bitmap.bmWidth, size);
-      EXPECT_EQ(bitmap.bmHeight, size);
-      DeleteObject(info.hbmColor);
-      DeleteObject(info.hbmMask);
-    }
-    if (icon != nullptr) DestroyIcon(icon);
+    ASSERT_TRUE(icon != nullptr && GetIconInfo(icon, &info)) << size;
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(bitmap.bmWidth * 1000 + bitmap.bmHeight, size * 1001);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+  }
+  const std::string manifest = ResourceBytes(MAKEINTRESOURCEW(1), RT_MANIFEST);
+  for (const char* part : {">PerMonitorV2</dpiAwareness>", "level=\"asInvoker\"",
+                           "uiAccess=\"false\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+    EXPECT_NE(manifest.find(part), std::string::npos) << part;
   }
 }
 
-TEST(ExecutableResources, ManifestAsksForPerMonitorV2AsInvokerOnWindows10) {
-  const std::string manifest = ResourceBytes(MAKEINTRESOURCEW(1), RT_MANIFEST);
-  EXPECT_NE(manifest.find(">PerMonitorV2</dpiAwareness>"), std::string::npos);
-  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-  EXPECT_NE(manifest.find("uiAccess=\"false\""), std::string::npos);
-  EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
+TEST(WindowsCommandLine, SplitByTheShellRulesAfterTheProgramPathEachConvertedOrEmptied) {
+  const struct {
+    std::u16string command_line;
+    std::vector<std::string> arguments;
+  } cases[] = {
+      {u"\"C:\\Program Files\\Tesso\\tesso.exe\" a \"b c\" --hidden", {"a", "b c", "--hidden"}},
+      {u"tesso.exe x\\\"y \"\"", {"x\"y", ""}},
+      {u"tesso.exe", {}},
+      {u"tesso.exe   ", {}},
+      {u"--hidden", {}},
+      {u"tesso.exe \u8FDC\u7A0B \xD800x --Hidden", {"\xE8\xBF\x9C\xE7\xA8\x8B", "", "--Hidden"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(tesso::ArgumentsFromCommandLine(c.command_line), c.arguments);
+  }
+  // This process's own, as the runtime split it for gtest.
+  std::vector<std::string> expected = testing::internal::GetArgvs();
+  expected.erase(expected.begin());
+  EXPECT_EQ(tesso::GetCommandLineArguments(), expected);
 }
 
 }  // namespace

@@ -7,72 +7,57 @@
 namespace tesso_test {
 namespace {
 
-using flutter::EncodableList;
-using flutter::EncodableMap;
-using flutter::EncodableValue;
-
-template <typename F, typename Bits>
-std::string FloatBits(F number) {
-  Bits bits;
-  std::memcpy(&bits, &number, sizeof bits);
-  char text[20];
-  std::snprintf(text, sizeof text, sizeof(Bits) == 8 ? "%016llx" : "%08llx",
-                static_cast<unsigned long long>(bits));
-  return text;
-}
-
-template <typename T, typename Print>
-std::string Sequence(const std::vector<T>& items, Print print) {
-  std::string out = "[";
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (i != 0) out += ",";
-    out += print(items[i]);
+template <typename Number>
+std::string Text(Number n) {
+  if constexpr (std::is_floating_point_v<Number>) {  // the exact bits, in hex
+    uint64_t bits = 0;
+    std::memcpy(&bits, &n, sizeof n);
+    char text[20];
+    std::snprintf(text, sizeof text, sizeof n == 8 ? "%016llx" : "%08llx",
+                  static_cast<unsigned long long>(bits));
+    return text;
+  } else {
+    return std::to_string(n);
   }
-  return out + "]";
 }
 
 struct Describer {
+  template <typename T>
+  std::string Sequence(const char* name, const std::vector<T>& items) const {
+    std::string out = std::string(name) + "[";
+    for (size_t i = 0; i < items.size(); ++i) {
+      if constexpr (std::is_same_v<T, flutter::EncodableValue>) {
+        out += (i ? "," : "") + Describe(items[i]);
+      } else {
+        out += (i ? "," : "") + Text(items[i]);
+      }
+    }
+    return out + "]";
+  }
   std::string operator()(std::monostate) const { return "null"; }
   std::string operator()(bool b) const { return b ? "true" : "false"; }
-  std::string operator()(int32_t n) const { return "i32:" + std::to_string(n); }
-  std::string operator()(int64_t n) const { return "i64:" + std::to_string(n); }
-  std::string operator()(double d) const { return "f64:" + FloatBits<double, uint64_t>(d); }
+  std::string operator()(int32_t n) const { return "i32:" + Text(n); }
+  std::string operator()(int64_t n) const { return "i64:" + Text(n); }
+  std::string operator()(double d) const { return "f64:" + Text(d); }
   std::string operator()(const std::string& s) const {
     std::string out = "str:\"";
     for (unsigned char c : s) {
-      if (c >= 0x20 && c <= 0x7e && c != '"' && c != '\\') {
-        out += static_cast<char>(c);
-      } else {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-        out += escaped;
-      }
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      out += c >= 0x20 && c <= 0x7e && c != '"' && c != '\\' ? std::string(1, c) : escaped;
     }
     return out + "\"";
   }
   std::string operator()(const std::vector<uint8_t>& b) const { return "bytes:" + ToHex(b); }
-  std::string operator()(const std::vector<int32_t>& v) const {
-    return "i32s:" + Sequence(v, [](int32_t n) { return std::to_string(n); });
-  }
-  std::string operator()(const std::vector<int64_t>& v) const {
-    return "i64s:" + Sequence(v, [](int64_t n) { return std::to_string(n); });
-  }
-  std::string operator()(const std::vector<double>& v) const {
-    return "f64s:" + Sequence(v, FloatBits<double, uint64_t>);
-  }
-  std::string operator()(const std::vector<float>& v) const {
-    return "f32s:" + Sequence(v, FloatBits<float, uint32_t>);
-  }
-  std::string operator()(const EncodableList& list) const {
-    return "list:" + Sequence(list, [](const EncodableValue& v) { return Describe(v); });
-  }
-  std::string operator()(const EncodableMap& map) const {
+  std::string operator()(const std::vector<int32_t>& v) const { return Sequence("i32s:", v); }
+  std::string operator()(const std::vector<int64_t>& v) const { return Sequence("i64s:", v); }
+  std::string operator()(const std::vector<double>& v) const { return Sequence("f64s:", v); }
+  std::string operator()(const std::vector<float>& v) const { return Sequence("f32s:", v); }
+  std::string operator()(const flutter::EncodableList& v) const { return Sequence("list:", v); }
+  std::string operator()(const flutter::EncodableMap& map) const {
     std::string out = "map:{";
-    bool first = true;
     for (const auto& [key, value] : map) {
-      if (!first) out += ",";
-      first = false;
-      out += Describe(key) + "=" + Describe(value);
+      out += (out.size() > 5 ? "," : "") + Describe(key) + "=" + Describe(value);
     }
     return out + "}";
   }
@@ -81,19 +66,13 @@ struct Describer {
 
 }  // namespace
 
-std::string Describe(const EncodableValue& value) {
-  const flutter::EncodableVariant& base = value;
-  return std::visit(Describer{}, base);
+std::string Describe(const flutter::EncodableValue& value) {
+  return std::visit(Describer{}, static_cast<const flutter::EncodableVariant&>(value));
 }
 
 std::string ToHex(const std::vector<uint8_t>& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
   std::string out;
-  out.reserve(bytes.size() * 2);
-  for (uint8_t b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
+  for (uint8_t b : bytes) out += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
   return out;
 }
 
