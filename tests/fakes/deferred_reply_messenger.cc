@@ -31,9 +31,9 @@ DeferredReplyMessenger::Response DeferredReplyMessenger::ResponseFor(int id) con
   return found == responses_.end() ? Response() : found->second;
 }
 
-void DeferredReplyMessenger::Send(const std::string& channel, const uint8_t*, size_t,
-                                  flutter::BinaryReply) const {
-  sent_channels.push_back(channel);
+void DeferredReplyMessenger::Send(const std::string& channel, const uint8_t* message,
+                                  size_t message_size, flutter::BinaryReply reply) const {
+  sent.push_back({channel, std::vector<uint8_t>(message, message + message_size), bool(reply)});
 }
 
 void DeferredReplyMessenger::SetMessageHandler(const std::string& channel,

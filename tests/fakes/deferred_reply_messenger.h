@@ -1,6 +1,6 @@
-// A binary messenger for services that answer later: every delivered message gets an id
-// under which its response is recorded (bytes, how often, on which thread), whenever and from
-// whichever thread it comes. Handler changes are recorded and can run a hook.
+// A binary messenger for service tests: every delivered message gets an id under which its
+// response is recorded (bytes, how often, on which thread), whenever and from whichever thread
+// it comes. Handler changes and the messages the service sends are recorded too.
 #ifndef TESSO_TESTS_FAKES_DEFERRED_REPLY_MESSENGER_H_
 #define TESSO_TESTS_FAKES_DEFERRED_REPLY_MESSENGER_H_
 
@@ -25,14 +25,17 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
     std::vector<uint8_t> bytes;
     std::thread::id thread;
   };
+  struct Sent {
+    std::string channel;
+    std::vector<uint8_t> message;
+    bool wants_reply = false;
+  };
 
   // Runs after each handler change, on the changing thread.
   std::function<void(const std::string& channel, bool set)> on_handler_change;
-  // Records.
   std::vector<std::pair<std::string, bool>> handler_changes;  // channel, set (false: cleared)
-  mutable std::vector<std::string> sent_channels;             // messages sent by the host
+  mutable std::vector<Sent> sent;
 
-  bool HasHandler(const std::string& channel) const { return handlers_.count(channel) != 0; }
   // Hands `message` to the channel's handler on the calling thread. The id of its response;
   // none when the channel has no handler.
   std::optional<int> Deliver(const std::string& channel, const std::vector<uint8_t>& message);
