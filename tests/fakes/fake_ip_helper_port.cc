@@ -1,25 +1,16 @@
 #include "tests/fakes/fake_ip_helper_port.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
-#include <string>
 #include <utility>
 
 namespace tesso_test {
-namespace {
 
-// What the fake writes where Windows would put the first record.
-constexpr uint8_t kWrittenMark[] = {'L', 'I', 'S', 'T'};
-
-}  // namespace
-
-FakeInterface EthernetInterface(uint64_t luid, std::vector<uint8_t> mac) {
+FakeInterface EthernetInterface(uint64_t luid, std::vector<uint8_t> mac, uint32_t rc) {
   FakeInterface fake;
-  fake.record.adapter_name = "{GUID-" + std::to_string(luid) + "}";
-  fake.record.friendly_name =
-      u"Ethernet " + std::u16string(1, static_cast<char16_t>('0' + luid % 10));
-  fake.record.luid = luid;
+  fake.record = {"{GUID-" + std::to_string(luid) + "}",
+                 u"Ethernet " + std::u16string(1, static_cast<char16_t>('0' + luid % 10)), luid};
+  fake.rc = rc;
   fake.row.physical_address_length = static_cast<uint32_t>(mac.size());
   std::copy(mac.begin(), mac.end(), fake.row.physical_address.begin());
   fake.row.type = 6;
@@ -53,33 +44,23 @@ uint32_t FakeIpHelperPort::GetAdaptersAddresses(uint32_t family, uint32_t flags,
     changed_.wait(lock, [this] { return !held_; });
     waiting_ = false;
   }
-  ListCall call;
-  call.family = family;
-  call.flags = flags;
-  call.size = *size;
-  call.buffer_zeroed = std::all_of(buffer, buffer + *size, [](uint8_t b) { return b == 0; });
-  const size_t index = list_calls.size();
-  list_calls.push_back(call);
-
-  ListAnswer answer;
+  const bool zeroed = std::all_of(buffer, buffer + *size, [](uint8_t b) { return b == 0; });
+  calls.push_back("GetAdaptersAddresses " + std::to_string(family) + " " + std::to_string(flags) +
+                  " " + std::to_string(*size) + (zeroed ? " zeroed" : " dirty"));
+  std::pair<uint32_t, uint32_t> answer{tesso::kNoError, 0};
+  const size_t index = static_cast<size_t>(list_calls_++);
   if (!list_answers.empty()) answer = list_answers[std::min(index, list_answers.size() - 1)];
-  if (answer.size != 0) *size = answer.size;
-  if (answer.rc == tesso::kNoError && *size >= sizeof(kWrittenMark)) {
-    std::memcpy(buffer, kWrittenMark, sizeof(kWrittenMark));
-    std::lock_guard<std::mutex> lock(mutex_);
+  if (answer.second != 0) *size = answer.second;
+  if (answer.first == tesso::kNoError && *size > 0) {
+    buffer[0] = 'L';  // where Windows would put the first record
     written_ = buffer;
   }
-  return answer.rc;
+  return answer.first;
 }
 
 std::vector<tesso::AdapterRecord> FakeIpHelperPort::ReadAdapterList(const uint8_t* buffer) {
-  ++list_reads;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (buffer != written_ || std::memcmp(buffer, kWrittenMark, sizeof(kWrittenMark)) != 0) {
-      read_written_buffer = false;
-    }
-  }
+  calls.push_back(buffer == written_ && buffer[0] == 'L' ? "ReadAdapterList written"
+                                                         : "ReadAdapterList other");
   if (throw_bad_alloc) throw std::bad_alloc();
   std::vector<tesso::AdapterRecord> records;
   for (const FakeInterface& fake : interfaces) records.push_back(fake.record);
@@ -87,18 +68,17 @@ std::vector<tesso::AdapterRecord> FakeIpHelperPort::ReadAdapterList(const uint8_
 }
 
 uint32_t FakeIpHelperPort::GetIfEntry2(tesso::InterfaceRow* row) {
-  row_luids.push_back(row->interface_luid);
   tesso::InterfaceRow zero;
   zero.interface_luid = row->interface_luid;
-  if (row->physical_address_length != 0 || row->physical_address != zero.physical_address ||
-      row->type != 0 || row->interface_and_oper_status_flags != 0 || row->oper_status != 0) {
-    rows_zeroed = false;
-  }
+  const bool zeroed = row->physical_address_length == 0 &&
+                      row->physical_address == zero.physical_address && row->type == 0 &&
+                      row->interface_and_oper_status_flags == 0 && row->oper_status == 0;
+  calls.push_back("GetIfEntry2 " + std::to_string(row->interface_luid) +
+                  (zeroed ? " zeroed" : " dirty"));
   for (const FakeInterface& fake : interfaces) {
     if (fake.record.luid != row->interface_luid) continue;
-    const uint64_t luid = row->interface_luid;
     *row = fake.row;
-    row->interface_luid = luid;
+    row->interface_luid = zero.interface_luid;
     return fake.rc;
   }
   return 1168;  // ERROR_NOT_FOUND: not an interface of the script
