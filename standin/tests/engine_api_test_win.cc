@@ -89,42 +89,6 @@ TEST(StandinEngineTest, NextFrameCallbackRunsOnceOnTheUiThreadPerArming) {
   }
 }
 
-TEST(StandinEngineTest, FirstFrameComesByItselfAfterTheView) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FrameCounter counter;
-  FlutterDesktopEngineSetNextFrameCallback(engine, &FrameCounter::OnFrame, &counter);
-  FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(64, 48, engine);
-  ASSERT_NE(controller, nullptr);
-  PumpUntil([&] { return counter.calls > 0; });
-  EXPECT_EQ(counter.calls, 1);
-  FlutterDesktopViewControllerDestroy(controller);
-}
-
-TEST(StandinEngineTest, ViewIsAChildWindowOfTheRequestedSizeAndEndsWithTheController) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(320, 200, engine);
-  ASSERT_NE(controller, nullptr);
-  const auto view =
-      static_cast<HWND>(FlutterDesktopViewGetHWND(FlutterDesktopViewControllerGetView(controller)));
-  ASSERT_TRUE(IsWindow(view));
-  EXPECT_TRUE(GetWindowLongPtrW(view, GWL_STYLE) & WS_CHILD);
-  RECT client = {};
-  GetClientRect(view, &client);
-  EXPECT_EQ(client.right - client.left, 320);
-  EXPECT_EQ(client.bottom - client.top, 200);
-
-  // The host adopts the view into its own window.
-  HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                              nullptr, nullptr, nullptr);
-  ASSERT_NE(host, nullptr);
-  SetParent(view, host);
-  EXPECT_EQ(GetAncestor(view, GA_ROOT), host);
-
-  FlutterDesktopViewControllerDestroy(controller);
-  EXPECT_FALSE(IsWindow(view));
-  DestroyWindow(host);
-}
-
 TEST(StandinEngineTest, ViewGoneWithTheHostWindowBeforeTheControllerIsNotDestroyedTwice) {
   FlutterDesktopEngineRef engine = CreateEngine();
   FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(32, 32, engine);
@@ -139,7 +103,7 @@ TEST(StandinEngineTest, ViewGoneWithTheHostWindowBeforeTheControllerIsNotDestroy
   FlutterDesktopViewControllerDestroy(controller);  // must not touch the stale handle
 }
 
-TEST(StandinEngineTest, FailureSwitchRefusesTheControllerAndEndsTheEngine) {
+TEST(StandinEngineTest, FailureSwitchesRefuseTheEngineOrTheControllerAndEndTheEngine) {
   FlutterDesktopEngineRef engine = CreateEngine();
   FlutterDesktopMessengerRef messenger =
       FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
@@ -149,9 +113,6 @@ TEST(StandinEngineTest, FailureSwitchRefusesTheControllerAndEndsTheEngine) {
   }
   EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
   FlutterDesktopMessengerRelease(messenger);
-}
-
-TEST(StandinEngineTest, EngineFailureSwitchAndNullEngine) {
   {
     ScopedEnv fail(L"TESSO_STANDIN_FAIL", L"engine");
     EXPECT_EQ(CreateEngine(), nullptr);
@@ -160,25 +121,7 @@ TEST(StandinEngineTest, EngineFailureSwitchAndNullEngine) {
   EXPECT_EQ(FlutterDesktopEngineGetMessenger(nullptr), nullptr);
 }
 
-TEST(StandinEngineTest, MessengerOutlivesItsEngineWhileReferenced) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopMessengerRef messenger = FlutterDesktopEngineGetMessenger(engine);
-  ASSERT_NE(messenger, nullptr);
-  EXPECT_EQ(FlutterDesktopMessengerAddRef(messenger), messenger);
-  EXPECT_TRUE(FlutterDesktopMessengerIsAvailable(messenger));
-
-  EXPECT_TRUE(FlutterDesktopEngineDestroy(engine));
-  EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
-  // Still a live object: it can be locked, and sending is refused rather than crashing.
-  EXPECT_EQ(FlutterDesktopMessengerLock(messenger), messenger);
-  FlutterDesktopMessengerUnlock(messenger);
-  const uint8_t byte = 1;
-  EXPECT_FALSE(FlutterDesktopMessengerSend(messenger, "c", &byte, 1));
-  FlutterDesktopMessengerSetCallback(messenger, "c", nullptr, nullptr);
-  FlutterDesktopMessengerRelease(messenger);
-}
-
-TEST(StandinEngineTest, LockExcludesOtherThreadsAndAvailabilityChangesUnderIt) {
+TEST(StandinEngineTest, MessengerOutlivesItsEngineAndItsLockExcludesOtherThreads) {
   FlutterDesktopEngineRef engine = CreateEngine();
   FlutterDesktopMessengerRef messenger =
       FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
@@ -202,7 +145,12 @@ TEST(StandinEngineTest, LockExcludesOtherThreadsAndAvailabilityChangesUnderIt) {
   FlutterDesktopEngineDestroy(engine);
   worker.join();
   EXPECT_TRUE(seen_available);
+  // Still a live object: it can be locked, and sending is refused rather than crashing.
   EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
+  EXPECT_EQ(FlutterDesktopMessengerLock(messenger), messenger);
+  FlutterDesktopMessengerUnlock(messenger);
+  const uint8_t byte = 1;
+  EXPECT_FALSE(FlutterDesktopMessengerSend(messenger, "c", &byte, 1));
   FlutterDesktopMessengerRelease(messenger);
 }
 
@@ -229,33 +177,6 @@ TEST(StandinEngineTest, EngineMayBeEndedFromInsideItsOwnCallback) {
   EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
   PumpPending();
   FlutterDesktopMessengerRelease(messenger);
-}
-
-TEST(StandinEngineTest, RegistrarsAndOtherCallsAnswerAsAHostExpects) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopPluginRegistrarRef first =
-      FlutterDesktopEngineGetPluginRegistrar(engine, "DesktopDropPlugin");
-  EXPECT_NE(first, nullptr);
-  EXPECT_EQ(FlutterDesktopEngineGetPluginRegistrar(engine, "DesktopDropPlugin"), first);
-  EXPECT_NE(FlutterDesktopEngineGetPluginRegistrar(engine, "LocalAuthPlugin"), first);
-  FlutterDesktopEngineReloadSystemFonts(engine);
-  FlutterDesktopResyncOutputStreams();
-
-  FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(16, 16, engine);
-  FlutterDesktopLResult result = 77;
-  EXPECT_FALSE(FlutterDesktopViewControllerHandleTopLevelWindowProc(controller, nullptr,
-                                                                    WM_FONTCHANGE, 0, 0, &result));
-  EXPECT_EQ(result, 77) << "an unconsumed message leaves the result alone";
-  FlutterDesktopViewControllerDestroy(controller);
-}
-
-TEST(StandinEngineTest, DpiFollowsTheScreen) {
-  HDC screen = GetDC(nullptr);
-  const int logical = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  const POINT origin = {0, 0};
-  HMONITOR monitor = MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY);
-  EXPECT_EQ(FlutterDesktopGetDpiForMonitor(monitor), static_cast<uint32_t>(logical));
 }
 
 }  // namespace

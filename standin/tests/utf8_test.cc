@@ -5,22 +5,22 @@
 namespace tesso::standin {
 namespace {
 
-TEST(Utf8Test, ConvertsUtf16IncludingSurrogatePairs) {
-  EXPECT_EQ(Utf16ToUtf8(u"data\\flutter_assets"), "data\\flutter_assets");
-  EXPECT_EQ(Utf16ToUtf8(u"\u00e9\u4e2d"), "\xC3\xA9\xE4\xB8\xAD");
-  EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
-  EXPECT_EQ(Utf16ToUtf8(u""), "");
-}
-
-TEST(Utf8Test, ReplacesUnpairedSurrogates) {
-  const char16_t lone_high[] = {u'a', 0xD83D, u'b', 0};
-  EXPECT_EQ(Utf16ToUtf8(lone_high),
-            "a\xEF\xBF\xBD"
-            "b");
-  const char16_t lone_low[] = {0xDE00, 0};
-  EXPECT_EQ(Utf16ToUtf8(lone_low), "\xEF\xBF\xBD");
-  const char16_t high_at_end[] = {u'x', 0xD800, 0};
-  EXPECT_EQ(Utf16ToUtf8(high_at_end), "x\xEF\xBF\xBD");
+TEST(Utf8Test, ConvertsUtf16AndReplacesUnpairedSurrogates) {
+  const struct {
+    std::u16string text;
+    std::string utf8;
+  } rows[] = {
+      {u"data\\flutter_assets", "data\\flutter_assets"},
+      {u"\u00e9\u07FF\u4e2d\uFFFF", "\xC3\xA9\xDF\xBF\xE4\xB8\xAD\xEF\xBF\xBF"},
+      {u"\U00010000\U0001F600\U0010FFFF", "\xF0\x90\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
+      {u"", ""},
+      {{u'a', 0xD83D, u'b'},
+       "a\xEF\xBF\xBD"
+       "b"},
+      {{0xDE00}, "\xEF\xBF\xBD"},
+      {{u'x', 0xD800}, "x\xEF\xBF\xBD"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Utf16ToUtf8(row.text), row.utf8);
 }
 
 TEST(Utf8Test, MeasuresSequencesAndChecksWholeTexts) {
@@ -31,7 +31,9 @@ TEST(Utf8Test, MeasuresSequencesAndChecksWholeTexts) {
   } cases[] = {
       {"A", 1, true},
       {"\xC3\xA9", 2, true},
+      {"\xDF\xBF", 2, true},
       {"\xE4\xB8\xAD", 3, true},
+      {"\xEF\xBF\xBF", 3, true},
       {"\xF4\x8F\xBF\xBF", 4, true},  // U+10FFFF
       {"", 0, true},
       {"\x80", 0, false},              // stray continuation
