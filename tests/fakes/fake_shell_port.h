@@ -1,13 +1,15 @@
 // A shell port for the window service's tests: records every call in order as a short line
-// ("ShowWindow 5"), keeps every notification record, and can be told to refuse or fail.
+// ("ShowWindow 5"), notification records included, and can be told to refuse or fail.
 #ifndef TESSO_TESTS_FAKES_FAKE_SHELL_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_SHELL_PORT_H_
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "base/string_conversions.h"
 #include "tray/shell_constants.h"
 #include "tray/shell_port.h"
 
@@ -17,8 +19,6 @@ class FakeShellPort : public tesso::ShellPort {
  public:
   // Every window argument must be this one; another is marked in the log.
   static constexpr tesso::WindowHandle kWindow = static_cast<tesso::WindowHandle>(0xAB0);
-  static constexpr tesso::IconHandle kIcon = static_cast<tesso::IconHandle>(0x1C0);
-  static constexpr tesso::MenuHandle kMenu = static_cast<tesso::MenuHandle>(0x3E0);
   // Registered messages get this number plus the name's index among the names asked for.
   static constexpr uint32_t kFirstRegisteredMessage = 0xC123;
 
@@ -33,18 +33,24 @@ class FakeShellPort : public tesso::ShellPort {
   // Runs inside DestroyWindow and TrackPopupMenu, as Windows runs WM_DESTROY or a modal loop.
   std::function<void()> inside;
 
+  // "Shell_NotifyIconW <request> <id> <callback message, hex> <icon> <flags, hex> <info flags,
+  // hex> v<version> <tip>|<info title>|<info>", and one line per other call.
   std::vector<std::string> calls;
-  std::vector<tesso::NotifyIconRecord> records;  // of every Shell_NotifyIconW
-  std::vector<std::u16string> names;             // registered, in first-asked order
+  std::vector<std::u16string> names;  // registered, in first-asked order
 
-  uint32_t RegisterWindowMessageW(const std::u16string& name) override;
+  uint32_t RegisterWindowMessageW(const std::u16string& name) override {
+    Log("RegisterWindowMessageW " + tesso::WideToUtf8(name));
+    size_t index = 0;
+    while (index < names.size() && names[index] != name) ++index;
+    if (index == names.size()) names.push_back(name);
+    return fail_register ? 0 : kFirstRegisteredMessage + static_cast<uint32_t>(index);
+  }
   bool ChangeWindowMessageFilterEx(tesso::WindowHandle w, uint32_t message,
                                    uint32_t action) override {
     return Log("ChangeWindowMessageFilterEx", w, {message, action});
   }
   int32_t GetSystemMetrics(int32_t index) override {
-    Log("GetSystemMetrics", kWindow, {index});
-    return index == tesso::kSmCxSmIcon ? 20 : 22;
+    return Log("GetSystemMetrics", kWindow, {index}) && index == tesso::kSmCxSmIcon ? 20 : 22;
   }
   tesso::ModuleHandle GetModuleHandleW() override {
     Log("GetModuleHandleW");
@@ -53,12 +59,24 @@ class FakeShellPort : public tesso::ShellPort {
   tesso::IconHandle LoadImageW(tesso::ModuleHandle module, uint32_t id, uint32_t type, int32_t cx,
                                int32_t cy, uint32_t flags) override {
     Log("LoadImageW", kWindow, {static_cast<int64_t>(module), id, type, cx, cy, flags});
-    return fail_load_image ? tesso::IconHandle::kNone : kIcon;
+    return static_cast<tesso::IconHandle>(fail_load_image ? 0 : 448);
   }
   void DestroyIcon(tesso::IconHandle icon) override {
     Log("DestroyIcon", kWindow, {static_cast<int64_t>(icon)});
   }
-  bool ShellNotifyIconW(uint32_t request, const tesso::NotifyIconRecord& record) override;
+  bool ShellNotifyIconW(uint32_t request, const tesso::NotifyIconRecord& r) override {
+    char numbers[64];
+    std::snprintf(numbers, sizeof(numbers), " %u %u %X %u %X %X v%u ", request, r.id,
+                  r.callback_message, static_cast<unsigned>(r.icon), r.flags, r.info_flags,
+                  r.version);
+    Log("Shell_NotifyIconW" +
+            (numbers + Text(r.tip) + "|" + Text(r.info_title) + "|" + Text(r.info)),
+        r.window);
+    const bool held = holds_icon;
+    if (request == tesso::kNimAdd) holds_icon = held || !refuse_add;
+    if (request == tesso::kNimDelete) holds_icon = false;
+    return request == tesso::kNimAdd ? !held && !refuse_add : held;
+  }
   bool IsIconic(tesso::WindowHandle w) override { return Log("IsIconic", w) && iconic; }
   bool ShowWindow(tesso::WindowHandle w, int32_t command) override {
     return Log("ShowWindow", w, {command});
@@ -75,10 +93,13 @@ class FakeShellPort : public tesso::ShellPort {
   }
   tesso::MenuHandle CreatePopupMenu() override {
     Log("CreatePopupMenu");
-    return fail_create_menu ? tesso::MenuHandle::kNone : kMenu;
+    return static_cast<tesso::MenuHandle>(fail_create_menu ? 0 : 992);
   }
   bool AppendMenuW(tesso::MenuHandle menu, uint32_t flags, uint32_t item,
-                   const std::u16string& text) override;
+                   const std::u16string& text) override {
+    return Log("AppendMenuW " + std::to_string(static_cast<int64_t>(menu)) + ' ' +
+               std::to_string(flags) + ' ' + std::to_string(item) + ' ' + tesso::WideToUtf8(text));
+  }
   bool SetMenuDefaultItem(tesso::MenuHandle menu, uint32_t item, bool by_position) override {
     return Log("SetMenuDefaultItem", kWindow, {static_cast<int64_t>(menu), item, by_position});
   }
@@ -99,7 +120,16 @@ class FakeShellPort : public tesso::ShellPort {
  private:
   // Adds "name arg arg" (decimal) to the log; true.
   bool Log(const std::string& name, tesso::WindowHandle window = kWindow,
-           std::initializer_list<int64_t> arguments = {});
+           std::initializer_list<int64_t> arguments = {}) {
+    std::string line = name;
+    for (int64_t argument : arguments) line += ' ' + std::to_string(argument);
+    calls.push_back(line + (window == kWindow ? "" : " (another window)"));
+    return true;
+  }
+  template <size_t N>
+  static std::string Text(const std::array<char16_t, N>& field) {
+    return tesso::WideToUtf8(tesso::FieldText(field));
+  }
 };
 
 }  // namespace tesso_test

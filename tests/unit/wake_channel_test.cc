@@ -14,7 +14,6 @@
 #include "tests/fakes/deferred_reply_messenger.h"
 #include "tests/fakes/fake_ip_helper_port.h"
 #include "tests/fakes/fake_wake_ports.h"
-#include "tests/unit/channel_call.h"
 #include "tests/unit/value_description.h"
 #include "wake/adapter_inventory.h"
 #include "wake/windows_wake_channel.h"
@@ -140,9 +139,9 @@ class WakeChannelTest : public testing::Test {
     service_.reset();
   }
   int Call(const std::string& method, const EncodableValue& arguments = EncodableValue()) {
-    return CallMethod(messenger_, kChannel, method, &arguments);
+    return messenger_.Call(kChannel, method, &arguments);
   }
-  std::string Reply(int id) const { return ReplyTo(messenger_, id); }
+  std::string Reply(int id) const { return messenger_.ReplyTo(id); }
   // Plays the host window: waits for the worker's message, then hands it to the service.
   void DeliverWhenPosted(size_t posts = 1) {
     poster_->WaitForPosts(posts);
