@@ -181,7 +181,7 @@ TEST(JsonReaderTest, RefusesWhatIsNotOneObjectAndNestingTooDeep) {
                                   std::string("{\"a\""), std::string("{\"a\":1,}"), std::string("{\"a\" 1}"), std::string("{\"a\":1} x"),
                                   std::string("{a:1}"), std::string("{\"a\":01}"), std::string("{\"a\":-}"), std::string("{\"a\":1.}"),
                                   std::string("{\"a\":1e}"), std::string("{\"a\":\"\\x\"}"), std::string("{\"a\":\"\\u12\"}"),
-                                  std::string("{\"a\":\"\\u12\"}\"}"), std::string("{\"a\":tru}"), std::string("{\"a\":\"unterminated}"),
+                                  std::string("{\"a\":\"\\u12\"}\"}"), std::string("{\"a\":\"\\ud800\\u12\"}\"}"), std::string("{\"a\":tru}"), std::string("{\"a\":\"unterminated}"),
                                   std::string("{\"a\":[1,]}"), std::string("{\"a\":\"\x01\"}"), deep + "}"}) {
     // clang-format on
     EXPECT_FALSE(JsonObject::Parse(text).has_value()) << text.substr(0, 40);
