@@ -1,4 +1,5 @@
-// The stand-in engine through its exported functions, as a host sees it (no peer link).
+// The stand-in engine through its exported functions, as a host sees it (no peer link): the
+// next-frame callback, the failure switches, and the messenger's life and lock.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,37 +12,22 @@
 namespace {
 
 // Runs the calling thread's messages until `done` or until no message arrives for a while
-// (a safety net against a hang, not a timing expectation).
+// (a safety net against a hang, not a timing expectation); without `done`, what is queued.
 template <typename Predicate>
-void PumpUntil(Predicate done) {
-  for (int idle = 0; !done() && idle < 50;) {
+void Pump(Predicate done, int patience = 50) {
+  for (int idle = 0; !done() && idle < patience;) {
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       idle = 0;
       DispatchMessageW(&message);
-    } else {
-      ++idle;
+    } else if (++idle < patience) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
     }
   }
 }
-
-// Runs the messages already queued for the calling thread.
 void PumpPending() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  Pump([] { return false; }, 1);
 }
-
-class ScopedEnv {
- public:
-  ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
-    SetEnvironmentVariableW(name, value);
-  }
-  ~ScopedEnv() { SetEnvironmentVariableW(name_, nullptr); }
-
- private:
-  const wchar_t* name_;
-};
 
 FlutterDesktopEngineRef CreateEngine() {
   FlutterDesktopEngineProperties properties = {};
@@ -52,139 +38,77 @@ FlutterDesktopEngineRef CreateEngine() {
   return FlutterDesktopEngineCreate(&properties);
 }
 
-struct FrameCounter {
+// Counts frames and their thread; can end the engine from inside the callback.
+struct Frames {
   int calls = 0;
   DWORD thread = 0;
+  FlutterDesktopViewControllerRef destroy = nullptr;
   static void OnFrame(void* user_data) {
-    auto* self = static_cast<FrameCounter*>(user_data);
+    auto* self = static_cast<Frames*>(user_data);
     ++self->calls;
     self->thread = GetCurrentThreadId();
+    if (self->destroy != nullptr) FlutterDesktopViewControllerDestroy(self->destroy);
   }
 };
 
 TEST(StandinEngineTest, NextFrameCallbackRunsOnceOnTheUiThreadPerArming) {
   FlutterDesktopEngineRef engine = CreateEngine();
   ASSERT_NE(engine, nullptr);
-  {
-    ScopedEnv manual(L"TESSO_STANDIN_FIRST_FRAME", L"manual");
-    FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(64, 48, engine);
-    ASSERT_NE(controller, nullptr);
-    FrameCounter counter;
-    FlutterDesktopEngineSetNextFrameCallback(engine, &FrameCounter::OnFrame, &counter);
-    PumpPending();
-    EXPECT_EQ(counter.calls, 0) << "no frame without a request in manual mode";
-
-    FlutterDesktopViewControllerForceRedraw(controller);
-    FlutterDesktopViewControllerForceRedraw(controller);
-    PumpUntil([&] { return counter.calls > 0; });
-    PumpPending();
-    EXPECT_EQ(counter.calls, 1);
-    EXPECT_EQ(counter.thread, GetCurrentThreadId());
-
-    FlutterDesktopEngineSetNextFrameCallback(engine, &FrameCounter::OnFrame, &counter);
-    FlutterDesktopViewControllerForceRedraw(controller);
-    PumpUntil([&] { return counter.calls > 1; });
-    EXPECT_EQ(counter.calls, 2);
-    FlutterDesktopViewControllerDestroy(controller);
-  }
-}
-
-TEST(StandinEngineTest, FirstFrameComesByItselfAfterTheView) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FrameCounter counter;
-  FlutterDesktopEngineSetNextFrameCallback(engine, &FrameCounter::OnFrame, &counter);
+  SetEnvironmentVariableW(L"TESSO_STANDIN_FIRST_FRAME", L"manual");
   FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(64, 48, engine);
+  SetEnvironmentVariableW(L"TESSO_STANDIN_FIRST_FRAME", nullptr);
   ASSERT_NE(controller, nullptr);
-  PumpUntil([&] { return counter.calls > 0; });
-  EXPECT_EQ(counter.calls, 1);
+  Frames frames;
+  FlutterDesktopEngineSetNextFrameCallback(engine, &Frames::OnFrame, &frames);
+  PumpPending();
+  EXPECT_EQ(frames.calls, 0) << "no frame without a request in manual mode";
+  FlutterDesktopViewControllerForceRedraw(controller);
+  FlutterDesktopViewControllerForceRedraw(controller);
+  Pump([&] { return frames.calls > 0; });
+  PumpPending();
+  EXPECT_EQ(frames.calls, 1);
+  EXPECT_EQ(frames.thread, GetCurrentThreadId());
+  FlutterDesktopEngineSetNextFrameCallback(engine, &Frames::OnFrame, &frames);
+  FlutterDesktopViewControllerForceRedraw(controller);
+  Pump([&] { return frames.calls > 1; });
+  EXPECT_EQ(frames.calls, 2);
   FlutterDesktopViewControllerDestroy(controller);
 }
 
-TEST(StandinEngineTest, ViewIsAChildWindowOfTheRequestedSizeAndEndsWithTheController) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(320, 200, engine);
-  ASSERT_NE(controller, nullptr);
-  const auto view =
-      static_cast<HWND>(FlutterDesktopViewGetHWND(FlutterDesktopViewControllerGetView(controller)));
-  ASSERT_TRUE(IsWindow(view));
-  EXPECT_TRUE(GetWindowLongPtrW(view, GWL_STYLE) & WS_CHILD);
-  RECT client = {};
-  GetClientRect(view, &client);
-  EXPECT_EQ(client.right - client.left, 320);
-  EXPECT_EQ(client.bottom - client.top, 200);
-
-  // The host adopts the view into its own window.
-  HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                              nullptr, nullptr, nullptr);
-  ASSERT_NE(host, nullptr);
-  SetParent(view, host);
-  EXPECT_EQ(GetAncestor(view, GA_ROOT), host);
-
-  FlutterDesktopViewControllerDestroy(controller);
-  EXPECT_FALSE(IsWindow(view));
-  DestroyWindow(host);
-}
-
-TEST(StandinEngineTest, ViewGoneWithTheHostWindowBeforeTheControllerIsNotDestroyedTwice) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(32, 32, engine);
-  ASSERT_NE(controller, nullptr);
-  const auto view =
-      static_cast<HWND>(FlutterDesktopViewGetHWND(FlutterDesktopViewControllerGetView(controller)));
-  HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                              nullptr, nullptr, nullptr);
-  SetParent(view, host);
-  DestroyWindow(host);
-  EXPECT_FALSE(IsWindow(view));
-  FlutterDesktopViewControllerDestroy(controller);  // must not touch the stale handle
-}
-
-TEST(StandinEngineTest, FailureSwitchRefusesTheControllerAndEndsTheEngine) {
+TEST(StandinEngineTest, EngineMayBeEndedFromInsideItsOwnCallback) {
   FlutterDesktopEngineRef engine = CreateEngine();
   FlutterDesktopMessengerRef messenger =
       FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
-  {
-    ScopedEnv fail(L"TESSO_STANDIN_FAIL", L"engine,view_controller");
-    EXPECT_EQ(FlutterDesktopViewControllerCreate(10, 10, engine), nullptr);
-  }
+  Frames frames;
+  frames.destroy = FlutterDesktopViewControllerCreate(16, 16, engine);
+  ASSERT_NE(frames.destroy, nullptr);
+  FlutterDesktopEngineSetNextFrameCallback(engine, &Frames::OnFrame, &frames);
+  Pump([&] { return frames.calls > 0; });
+  EXPECT_EQ(frames.calls, 1);
   EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
+  PumpPending();
   FlutterDesktopMessengerRelease(messenger);
 }
 
-TEST(StandinEngineTest, EngineFailureSwitchAndNullEngine) {
-  {
-    ScopedEnv fail(L"TESSO_STANDIN_FAIL", L"engine");
-    EXPECT_EQ(CreateEngine(), nullptr);
-  }
+TEST(StandinEngineTest, FailureSwitchesRefuseTheEngineOrTheControllerAndEndTheEngine) {
+  FlutterDesktopEngineRef engine = CreateEngine();
+  FlutterDesktopMessengerRef messenger =
+      FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
+  SetEnvironmentVariableW(L"TESSO_STANDIN_FAIL", L"engine,view_controller");
+  EXPECT_EQ(FlutterDesktopViewControllerCreate(10, 10, engine), nullptr);
+  EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
+  FlutterDesktopMessengerRelease(messenger);
+  EXPECT_EQ(CreateEngine(), nullptr);
+  SetEnvironmentVariableW(L"TESSO_STANDIN_FAIL", nullptr);
   EXPECT_EQ(FlutterDesktopViewControllerCreate(10, 10, nullptr), nullptr);
   EXPECT_EQ(FlutterDesktopEngineGetMessenger(nullptr), nullptr);
 }
 
-TEST(StandinEngineTest, MessengerOutlivesItsEngineWhileReferenced) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopMessengerRef messenger = FlutterDesktopEngineGetMessenger(engine);
-  ASSERT_NE(messenger, nullptr);
-  EXPECT_EQ(FlutterDesktopMessengerAddRef(messenger), messenger);
-  EXPECT_TRUE(FlutterDesktopMessengerIsAvailable(messenger));
-
-  EXPECT_TRUE(FlutterDesktopEngineDestroy(engine));
-  EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
-  // Still a live object: it can be locked, and sending is refused rather than crashing.
-  EXPECT_EQ(FlutterDesktopMessengerLock(messenger), messenger);
-  FlutterDesktopMessengerUnlock(messenger);
-  const uint8_t byte = 1;
-  EXPECT_FALSE(FlutterDesktopMessengerSend(messenger, "c", &byte, 1));
-  FlutterDesktopMessengerSetCallback(messenger, "c", nullptr, nullptr);
-  FlutterDesktopMessengerRelease(messenger);
-}
-
-TEST(StandinEngineTest, LockExcludesOtherThreadsAndAvailabilityChangesUnderIt) {
+TEST(StandinEngineTest, MessengerOutlivesItsEngineAndItsLockExcludesOtherThreads) {
   FlutterDesktopEngineRef engine = CreateEngine();
   FlutterDesktopMessengerRef messenger =
       FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
-  std::atomic<bool> locked{false};
-  std::atomic<bool> release{false};
-  std::atomic<bool> seen_available{false};
+  std::atomic<bool> locked{false}, release{false}, seen_available{false};
   std::thread worker([&] {
     FlutterDesktopMessengerRef held = FlutterDesktopMessengerLock(messenger);
     locked = true;
@@ -199,63 +123,16 @@ TEST(StandinEngineTest, LockExcludesOtherThreadsAndAvailabilityChangesUnderIt) {
   while (!locked) std::this_thread::yield();
   release = true;
   // Blocks until the worker unlocks: the worker saw the engine still available.
-  FlutterDesktopEngineDestroy(engine);
+  EXPECT_TRUE(FlutterDesktopEngineDestroy(engine));
   worker.join();
   EXPECT_TRUE(seen_available);
+  // Still a live object: it can be locked, and sending is refused rather than crashing.
   EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
+  EXPECT_EQ(FlutterDesktopMessengerLock(messenger), messenger);
+  FlutterDesktopMessengerUnlock(messenger);
+  const uint8_t byte = 1;
+  EXPECT_FALSE(FlutterDesktopMessengerSend(messenger, "c", &byte, 1));
   FlutterDesktopMessengerRelease(messenger);
-}
-
-struct DestroyOnFrame {
-  FlutterDesktopViewControllerRef controller = nullptr;
-  bool ran = false;
-  static void OnFrame(void* user_data) {
-    auto* self = static_cast<DestroyOnFrame*>(user_data);
-    self->ran = true;
-    FlutterDesktopViewControllerDestroy(self->controller);
-  }
-};
-
-TEST(StandinEngineTest, EngineMayBeEndedFromInsideItsOwnCallback) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopMessengerRef messenger =
-      FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
-  DestroyOnFrame state;
-  state.controller = FlutterDesktopViewControllerCreate(16, 16, engine);
-  ASSERT_NE(state.controller, nullptr);
-  FlutterDesktopEngineSetNextFrameCallback(engine, &DestroyOnFrame::OnFrame, &state);
-  PumpUntil([&] { return state.ran; });
-  EXPECT_TRUE(state.ran);
-  EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
-  PumpPending();
-  FlutterDesktopMessengerRelease(messenger);
-}
-
-TEST(StandinEngineTest, RegistrarsAndOtherCallsAnswerAsAHostExpects) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopPluginRegistrarRef first =
-      FlutterDesktopEngineGetPluginRegistrar(engine, "DesktopDropPlugin");
-  EXPECT_NE(first, nullptr);
-  EXPECT_EQ(FlutterDesktopEngineGetPluginRegistrar(engine, "DesktopDropPlugin"), first);
-  EXPECT_NE(FlutterDesktopEngineGetPluginRegistrar(engine, "LocalAuthPlugin"), first);
-  FlutterDesktopEngineReloadSystemFonts(engine);
-  FlutterDesktopResyncOutputStreams();
-
-  FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(16, 16, engine);
-  FlutterDesktopLResult result = 77;
-  EXPECT_FALSE(FlutterDesktopViewControllerHandleTopLevelWindowProc(controller, nullptr,
-                                                                    WM_FONTCHANGE, 0, 0, &result));
-  EXPECT_EQ(result, 77) << "an unconsumed message leaves the result alone";
-  FlutterDesktopViewControllerDestroy(controller);
-}
-
-TEST(StandinEngineTest, DpiFollowsTheScreen) {
-  HDC screen = GetDC(nullptr);
-  const int logical = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  const POINT origin = {0, 0};
-  HMONITOR monitor = MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY);
-  EXPECT_EQ(FlutterDesktopGetDpiForMonitor(monitor), static_cast<uint32_t>(logical));
 }
 
 }  // namespace

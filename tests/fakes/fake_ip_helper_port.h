@@ -1,30 +1,21 @@
-// An IP Helper port for the inventory and wake service tests: answers from a script, records
-// every call, can throw as memory exhaustion does, and can hold the list query until the
-// test releases it (to keep a query in flight).
+// An IP Helper port for the inventory and wake service tests: answers from a script, logs
+// every call as a short line, can throw as memory exhaustion does, and can hold the list
+// query until the test releases it (to keep a query in flight).
 #ifndef TESSO_TESTS_FAKES_FAKE_IP_HELPER_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_IP_HELPER_PORT_H_
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "wake/ip_helper_port.h"
 
 namespace tesso_test {
-
-// One scripted answer of GetAdaptersAddresses: its code and the size it writes back.
-struct ListAnswer {
-  uint32_t rc = tesso::kNoError;
-  uint32_t size = 0;  // 0: leave the size as given
-};
-
-struct ListCall {
-  uint32_t family = 0;
-  uint32_t flags = 0;
-  uint32_t size = 0;           // the size offered
-  bool buffer_zeroed = false;  // every offered byte was zero
-};
 
 // One listed interface and the answer of its GetIfEntry2.
 struct FakeInterface {
@@ -33,40 +24,95 @@ struct FakeInterface {
   tesso::InterfaceRow row;  // copied out except interface_luid
 };
 
-// An interface with a six-byte address, up, hardware, Ethernet.
-FakeInterface EthernetInterface(uint64_t luid, std::vector<uint8_t> mac);
+// "{GUID-<luid>}", "Ethernet <last digit of luid>", up, hardware, Ethernet.
+inline FakeInterface EthernetInterface(uint64_t luid, std::vector<uint8_t> mac, uint32_t rc = 0) {
+  FakeInterface fake;
+  fake.record = {"{GUID-" + std::to_string(luid) + "}",
+                 u"Ethernet " + std::u16string(1, static_cast<char16_t>('0' + luid % 10)), luid};
+  fake.rc = rc;
+  fake.row.physical_address_length = static_cast<uint32_t>(mac.size());
+  std::copy(mac.begin(), mac.end(), fake.row.physical_address.begin());
+  fake.row.type = 6;
+  fake.row.interface_and_oper_status_flags = tesso::kHardwareInterfaceFlag;
+  fake.row.oper_status = tesso::kIfOperStatusUp;
+  return fake;
+}
 
 class FakeIpHelperPort : public tesso::IpHelperPort {
  public:
-  // Script (set before the query runs). list_answers: one per call, the last one repeats; none
-  // means kNoError.
-  std::vector<ListAnswer> list_answers;
+  // GetAdaptersAddresses answers {code, size written back (0: as given)} in order, the last
+  // one repeating; none: kNoError.
+  std::vector<std::pair<uint32_t, uint32_t>> list_answers;
   std::vector<FakeInterface> interfaces;
   bool throw_bad_alloc = false;  // ReadAdapterList throws std::bad_alloc
+  // "GetAdaptersAddresses <family> <flags> <size> zeroed|dirty", "ReadAdapterList
+  // written|other", "GetIfEntry2 <luid> zeroed|dirty". Read once the query is over.
+  std::vector<std::string> calls;
 
-  // Records (read them once the query is over).
-  std::vector<ListCall> list_calls;
-  int list_reads = 0;
-  bool read_written_buffer = true;  // every ReadAdapterList got the buffer the list was written to
-  std::vector<uint64_t> row_luids;  // GetIfEntry2 calls, in order
-  bool rows_zeroed = true;          // every row came in zero except its LUID
-
-  // Holding: while held, GetAdaptersAddresses waits for Release().
-  void Hold();
-  void Release();
-  // Waits until a list query is waiting in the hold.
-  void WaitUntilHeld();
+  // While held, GetAdaptersAddresses waits for Release(); WaitUntilHeld until one waits.
+  void Hold() { Set(&held_, true); }
+  void Release() { Set(&held_, false); }
+  void WaitUntilHeld() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_; });
+  }
 
   uint32_t GetAdaptersAddresses(uint32_t family, uint32_t flags, uint8_t* buffer,
-                                uint32_t* size) override;
-  std::vector<tesso::AdapterRecord> ReadAdapterList(const uint8_t* buffer) override;
-  uint32_t GetIfEntry2(tesso::InterfaceRow* row) override;
+                                uint32_t* size) override {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      waiting_ = held_;
+      changed_.notify_all();
+      changed_.wait(lock, [this] { return !held_; });
+      waiting_ = false;
+    }
+    const bool zeroed = std::all_of(buffer, buffer + *size, [](uint8_t b) { return b == 0; });
+    calls.push_back("GetAdaptersAddresses " + std::to_string(family) + " " + std::to_string(flags) +
+                    " " + std::to_string(*size) + Zeroed(zeroed));
+    const size_t index = std::min(list_calls_++, list_answers.size() - 1);
+    const auto answer = list_answers.empty() ? std::make_pair(0u, 0u) : list_answers[index];
+    if (answer.second != 0) *size = answer.second;
+    if (answer.first == tesso::kNoError && *size > 0) buffer[0] = 'L';  // the first record
+    written_ = answer.first == tesso::kNoError ? buffer : written_;
+    return answer.first;
+  }
+  std::vector<tesso::AdapterRecord> ReadAdapterList(const uint8_t* buffer) override {
+    calls.push_back(buffer == written_ && buffer[0] == 'L' ? "ReadAdapterList written"
+                                                           : "ReadAdapterList other");
+    if (throw_bad_alloc) throw std::bad_alloc();
+    std::vector<tesso::AdapterRecord> records;
+    for (const FakeInterface& fake : interfaces) records.push_back(fake.record);
+    return records;
+  }
+  uint32_t GetIfEntry2(tesso::InterfaceRow* row) override {
+    tesso::InterfaceRow zero;
+    zero.interface_luid = row->interface_luid;
+    calls.push_back("GetIfEntry2 " + std::to_string(row->interface_luid) +
+                    Zeroed(row->physical_address_length == 0 &&
+                           row->physical_address == zero.physical_address && row->type == 0 &&
+                           row->interface_and_oper_status_flags == 0 && row->oper_status == 0));
+    for (const FakeInterface& fake : interfaces) {
+      if (fake.record.luid != row->interface_luid) continue;
+      *row = fake.row;
+      row->interface_luid = zero.interface_luid;
+      return fake.rc;
+    }
+    return 1168;  // ERROR_NOT_FOUND: not an interface of the script
+  }
 
  private:
-  std::mutex mutex_;  // guards the three hold members
+  static std::string Zeroed(bool zeroed) { return zeroed ? " zeroed" : " dirty"; }
+  void Set(bool* flag, bool value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    *flag = value;
+    changed_.notify_all();
+  }
+
+  std::mutex mutex_;  // guards held_ and waiting_
   std::condition_variable changed_;
   bool held_ = false;
   bool waiting_ = false;
+  size_t list_calls_ = 0;
   const uint8_t* written_ = nullptr;
 };
 

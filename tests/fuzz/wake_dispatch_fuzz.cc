@@ -18,18 +18,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::vector<std::string> kMethods = {"listAdapters"};
   if (size == 0) return 0;
-  tesso::WakePorts ports;
   auto ip_helper = std::make_shared<tesso_test::FakeIpHelperPort>();
   auto poster = std::make_shared<tesso_test::FakeMessagePoster>();
   auto starter = std::make_shared<tesso_test::FakeWorkerStarter>();
   ip_helper->interfaces = {tesso_test::EthernetInterface(1, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E})};
   starter->fail = (data[0] & 0x80) != 0;
-  ports.ip_helper = ip_helper;
-  ports.poster = poster;
-  ports.worker_starter = starter;
-  ports.clock = std::make_shared<tesso_test::FakeSteadyClock>();
   tesso_test::DeferredReplyMessenger messenger;
-  tesso::WindowsWakeChannel service(&messenger, static_cast<tesso::WindowHandle>(0xBEE), ports);
+  tesso::WindowsWakeChannel service(
+      &messenger, static_cast<tesso::WindowHandle>(0xBEE),
+      {ip_helper, poster, starter, std::make_shared<tesso_test::FakeSteadyClock>()});
   const std::vector<uint8_t> message = tesso_fuzz::CallMessage(kMethods, data, size);
   tesso_fuzz::BudgetCheck check;
   const auto id = messenger.Deliver(tesso::WindowsWakeChannel::kChannelName, message);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/fakes/fake_binary_messenger.h"
+#include "tests/fakes/deferred_reply_messenger.h"
 #include "tests/fakes/fake_shell_port.h"
 #include "tests/fuzz/fuzz_budget.h"
 #include "tests/fuzz/fuzz_call.h"
@@ -17,11 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                     "setViewerActive", "isHidden"};
   if (size == 0) return 0;
   tesso_test::FakeShellPort shell;
-  tesso_test::FakeBinaryMessenger messenger;
-  tesso::WindowChannel service(&messenger, static_cast<tesso::WindowHandle>(0xAB0),
+  tesso_test::DeferredReplyMessenger messenger;
+  tesso::WindowChannel service(&messenger, tesso_test::FakeShellPort::kWindow,
                                /*start_hidden=*/(data[0] & 0x80) != 0, &shell);
   const std::vector<uint8_t> message = tesso_fuzz::CallMessage(kMethods, data, size);
   tesso_fuzz::BudgetCheck check;
-  if (!messenger.Deliver("com.vel.halvo/window", message)) std::abort();  // unanswered
+  const auto id = messenger.Deliver(tesso::WindowChannel::kChannelName, message);
+  if (!id || messenger.ResponseFor(*id).answers != 1) std::abort();
   return 0;
 }

@@ -1,400 +1,294 @@
-// The wake service's channel protocol and its query worker, on fake ports: one query at a
-// time, replies only from the UI thread after the completion message, busy replies, stray
-// messages, a worker that cannot start, and destruction while a query runs.
+// The wake service on fake ports: the adapter inventory's exact maps and IP Helper calls, and
+// the channel's replies: one query at a time, each call answered once and only from the UI
+// thread after the worker's message, stray messages, a worker that cannot start, destruction.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
-#include <optional>
+#include <new>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "messaging/encodable_value.h"
-#include "messaging/method_call.h"
-#include "messaging/method_result_functions.h"
-#include "messaging/standard_method_codec.h"
 #include "tests/fakes/deferred_reply_messenger.h"
 #include "tests/fakes/fake_ip_helper_port.h"
 #include "tests/fakes/fake_wake_ports.h"
 #include "tests/unit/value_description.h"
+#include "wake/adapter_inventory.h"
 #include "wake/windows_wake_channel.h"
 
 namespace tesso_test {
 namespace {
 
-using flutter::EncodableMap;
 using flutter::EncodableValue;
 using testing::ElementsAre;
 using testing::Pair;
 
 constexpr char kChannel[] = "com.vel.halvo/windows_wake";
-// The exact UTF-8 bytes of the two error messages.
-const std::string kBusyMessage =
-    "\xE6\xA3\x80\xE6\xB5\x8B\xE6\xAD\xA3\xE5\x9C\xA8\xE8\xBF\x9B\xE8\xA1\x8C";
-const std::string kQueryMessage =
-    "Windows \xE7\xBD\x91\xE5\x8D\xA1\xE6\x9F\xA5\xE8\xAF\xA2\xE5\xA4\xB1\xE8\xB4\xA5";
+const std::string kBusy = "error adapter_busy 检测正在进行 null";
+const std::string kQueryFailed = "error adapter_query Windows 网卡查询失败 ";
 const std::string kLeak = "Warning: Failed to respond to a message. This is a memory leak.\n";
 
-struct Reply {
-  enum class Kind { kNone, kSuccess, kError, kNotImplemented };
-  Kind kind = Kind::kNone;
-  std::string value;  // Describe of the success value or of the error details
-  std::string code;
-  std::string message;
-  int answers = 0;
-  std::thread::id thread;
-};
+std::string Adapter(uint64_t luid, const std::string& mac, int32_t if_type = 6,
+                    bool connected = true, bool hardware = true) {
+  return std::string("map:{str:\"connected\"=") + (connected ? "true" : "false") +
+         ",str:\"hardware\"=" + (hardware ? "true" : "false") + ",str:\"id\"=str:\"{GUID-" +
+         std::to_string(luid) + "}\",str:\"if_type\"=i32:" + std::to_string(if_type) +
+         ",str:\"mac\"=str:\"" + mac + "\",str:\"name\"=str:\"Ethernet " +
+         std::to_string(luid % 10) + "\"}";
+}
+
+// `elapsed` only in the service's answer, where the duration is added.
+std::string Inventory(int32_t errors, const std::string& adapters,
+                      const std::string& elapsed = "") {
+  return "map:{str:\"adapters\"=list:[" + adapters + "]," + elapsed +
+         "str:\"query_errors\"=i32:" + std::to_string(errors) +
+         ",str:\"schema\"=i32:1,str:\"source\"=str:\"ip_helper\"}";
+}
+
+std::string QueryError(const std::string& api, int64_t code, const std::string& elapsed = "") {
+  return "map:{str:\"api\"=str:\"" + api + "\",str:\"code\"=i64:" + std::to_string(code) + elapsed +
+         "}";
+}
+
+std::string List(uint32_t size) {
+  return "GetAdaptersAddresses 0 270 " + std::to_string(size) + " zeroed";
+}
+
+TEST(AdapterInventoryTest, EachScriptGivesItsExactMapAndCalls) {
+  const std::string kMac1 = "00:1A:2B:3C:4D:5E", kRead = "ReadAdapterList written";
+  const std::vector<uint8_t> kMac = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+  auto status = [](uint64_t luid, uint32_t type, uint8_t flags, uint32_t oper) {
+    FakeInterface nic = EthernetInterface(luid, {0x02, 0, 0, 0, 0, static_cast<uint8_t>(luid)});
+    nic.row.type = type;
+    nic.row.interface_and_oper_status_flags = flags;
+    nic.row.oper_status = oper;
+    return nic;
+  };
+  FakeInterface named = EthernetInterface(1, {1, 2, 3, 4, 5, 6});
+  named.record.friendly_name = u"\u4EE5\u592A\u7F51 2 \xD800";  // "以太网 2" and a lone surrogate
+  named.record.adapter_name = "{id\xFF}";
+  FakeInterface unnamed = EthernetInterface(2, {1, 2, 3, 4, 5, 7});
+  unnamed.record = {"", u"", 2};
+  struct Row {
+    const char* name;
+    std::vector<std::pair<uint32_t, uint32_t>> answers;
+    std::vector<FakeInterface> interfaces;
+    std::string map;
+    bool failed;
+    std::vector<std::string> calls;
+  };
+  // clang-format off
+  const Row rows[] = {
+      {"one adapter", {}, {EthernetInterface(1, kMac)}, Inventory(0, Adapter(1, kMac1)), false, {List(16384), kRead, "GetIfEntry2 1 zeroed"}},
+      // A retry offers the size asked for, in a zeroed buffer; at most three calls.
+      {"overflow, then the list", {{111, 40000}, {111, 52000}, {0, 0}}, {EthernetInterface(1, kMac)}, Inventory(0, Adapter(1, kMac1)), false, {List(16384), List(40000), List(52000), kRead, "GetIfEntry2 1 zeroed"}},
+      {"overflow three times", {{111, 20000}}, {EthernetInterface(1, kMac)}, QueryError("GetAdaptersAddresses", 111), true, {List(16384), List(20000), List(20000)}},
+      {"invalid parameter", {{87, 0}}, {}, QueryError("GetAdaptersAddresses", 87), true, {List(16384)}},
+      {"no memory in Windows", {{8, 0}}, {}, QueryError("GetAdaptersAddresses", 8), true, {List(16384)}},
+      {"no data", {{232, 0}}, {EthernetInterface(1, kMac)}, Inventory(0, ""), false, {List(16384)}},
+      {"no data after an overflow", {{111, 30000}, {232, 0}}, {}, Inventory(0, ""), false, {List(16384), List(30000)}},
+      // Only six-byte addresses, in list order; the others are not errors.
+      {"which are listed", {}, {EthernetInterface(7, {}), EthernetInterface(3, {1, 2, 3, 4, 5, 6, 7, 8}), EthernetInterface(4, std::vector<uint8_t>(20, 0xAB)), EthernetInterface(5, {1, 2, 3, 4, 5}), EthernetInterface(0x1234567892, {0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0xF5}), EthernetInterface(1, kMac)},
+       Inventory(0, Adapter(0x1234567892, "A0:B1:C2:D3:E4:F5") + "," + Adapter(1, kMac1)), false,
+       {List(16384), kRead, "GetIfEntry2 7 zeroed", "GetIfEntry2 3 zeroed", "GetIfEntry2 4 zeroed", "GetIfEntry2 5 zeroed", "GetIfEntry2 78187493522 zeroed", "GetIfEntry2 1 zeroed"}},
+      {"only loopback", {}, {EthernetInterface(1, {})}, Inventory(0, ""), false, {List(16384), kRead, "GetIfEntry2 1 zeroed"}},
+      {"one row failing", {}, {EthernetInterface(1, kMac), EthernetInterface(2, kMac, 1168)}, Inventory(1, Adapter(1, kMac1)), false, {List(16384), kRead, "GetIfEntry2 1 zeroed", "GetIfEntry2 2 zeroed"}},
+      {"every row failing: the last code, unsigned", {}, {EthernetInterface(1, kMac, 1168), EthernetInterface(2, kMac, 0xFFFFFFFF)}, QueryError("GetIfEntry2", 4294967295), true, {List(16384), kRead, "GetIfEntry2 1 zeroed", "GetIfEntry2 2 zeroed"}},
+      {"a failure beside a skipped one", {}, {EthernetInterface(1, {}), EthernetInterface(2, kMac, 1168)}, Inventory(1, ""), false, {List(16384), kRead, "GetIfEntry2 1 zeroed", "GetIfEntry2 2 zeroed"}},
+      // Wireless; every flag but hardware; down; lower layer down with hardware.
+      {"type and status as they come", {}, {status(1, 71, 1, 1), status(2, 6, 0xFE, 1), status(3, 6, 1, 2), status(4, 6, 0x11, 7)},
+       Inventory(0, Adapter(1, "02:00:00:00:00:01", 71) + "," + Adapter(2, "02:00:00:00:00:02", 6, true, false) + "," + Adapter(3, "02:00:00:00:00:03", 6, false) + "," + Adapter(4, "02:00:00:00:00:04", 6, false)), false,
+       {List(16384), kRead, "GetIfEntry2 1 zeroed", "GetIfEntry2 2 zeroed", "GetIfEntry2 3 zeroed", "GetIfEntry2 4 zeroed"}},
+      {"names lenient, ids byte for byte", {}, {named, unnamed},
+       Inventory(0, "map:{str:\"connected\"=true,str:\"hardware\"=true,str:\"id\"=str:\"{id\\xff}\",str:\"if_type\"=i32:6,str:\"mac\"=str:\"01:02:03:04:05:06\",str:\"name\"=str:\"\\xe4\\xbb\\xa5\\xe5\\xa4\\xaa\\xe7\\xbd\\x91 2 \\xef\\xbf\\xbd\"},"
+                    "map:{str:\"connected\"=true,str:\"hardware\"=true,str:\"id\"=str:\"\",str:\"if_type\"=i32:6,str:\"mac\"=str:\"01:02:03:04:05:07\",str:\"name\"=str:\"\"}"), false,
+       {List(16384), kRead, "GetIfEntry2 1 zeroed", "GetIfEntry2 2 zeroed"}},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeIpHelperPort port;
+    port.list_answers = row.answers;
+    port.interfaces = row.interfaces;
+    bool failed = false;
+    EXPECT_EQ(Describe(tesso::BuildAdapterInventory(port, &failed)), row.map);
+    EXPECT_EQ(failed, row.failed);
+    EXPECT_EQ(port.calls, row.calls);
+    // Success leaves the flag alone.
+    failed = true;
+    tesso::BuildAdapterInventory(port, &failed);
+    EXPECT_TRUE(failed);
+  }
+  FakeIpHelperPort port;
+  port.throw_bad_alloc = true;
+  bool failed = false;
+  EXPECT_THROW(tesso::BuildAdapterInventory(port, &failed), std::bad_alloc);
+}
 
 class WakeChannelTest : public testing::Test {
  protected:
-  static constexpr tesso::WindowHandle kWindow = static_cast<tesso::WindowHandle>(0xBEE);
-
   void SetUp() override {
-    ports_.ip_helper = ip_helper_;
-    ports_.poster = poster_;
-    ports_.worker_starter = starter_;
-    ports_.clock = clock_;
     ip_helper_->interfaces = {EthernetInterface(1, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E})};
+    service_ = std::make_unique<tesso::WindowsWakeChannel>(
+        &messenger_, kWindow, tesso::WakePorts{ip_helper_, poster_, starter_, clock_});
   }
   void TearDown() override {
     ip_helper_->Release();
     service_.reset();
   }
-
-  void Create() {
-    service_ = std::make_unique<tesso::WindowsWakeChannel>(&messenger_, kWindow, ports_);
+  int Call(const std::string& method, const EncodableValue& arguments = EncodableValue()) {
+    return messenger_.Call(kChannel, method, &arguments);
   }
-
-  // Calls a method as the user interface does; the id of its response.
-  int Call(const std::string& method, std::optional<EncodableValue> arguments = std::nullopt) {
-    flutter::MethodCall<EncodableValue> call(
-        method, arguments ? std::make_unique<EncodableValue>(*arguments) : nullptr);
-    const auto id = messenger_.Deliver(
-        kChannel, *flutter::StandardMethodCodec::GetInstance().EncodeMethodCall(call));
-    EXPECT_TRUE(id.has_value());
-    return id.value_or(0);
-  }
-
-  Reply ReplyTo(int id) const {
-    const DeferredReplyMessenger::Response response = messenger_.ResponseFor(id);
-    Reply reply;
-    reply.answers = response.answers;
-    reply.thread = response.thread;
-    if (response.answers == 0) return reply;
-    if (response.bytes.empty()) {
-      reply.kind = Reply::Kind::kNotImplemented;
-      return reply;
-    }
-    flutter::MethodResultFunctions<EncodableValue> decoder(
-        [&reply](const EncodableValue* value) {
-          reply.kind = Reply::Kind::kSuccess;
-          reply.value = value == nullptr ? "none" : Describe(*value);
-        },
-        [&reply](const std::string& code, const std::string& message,
-                 const EncodableValue* details) {
-          reply.kind = Reply::Kind::kError;
-          reply.code = code;
-          reply.message = message;
-          // Null details arrive as none: the two are one on the wire.
-          reply.value = details == nullptr ? "null" : Describe(*details);
-        },
-        [&reply] { reply.kind = Reply::Kind::kNotImplemented; });
-    EXPECT_TRUE(flutter::StandardMethodCodec::GetInstance().DecodeAndProcessResponseEnvelope(
-        response.bytes.data(), response.bytes.size(), &decoder));
-    return reply;
-  }
-
+  std::string Reply(int id) const { return messenger_.ReplyTo(id); }
   // Plays the host window: waits for the worker's message, then hands it to the service.
   void DeliverWhenPosted(size_t posts = 1) {
     poster_->WaitForPosts(posts);
     service_->DeliverAdapterResult();
   }
 
+  static constexpr tesso::WindowHandle kWindow = static_cast<tesso::WindowHandle>(0xBEE);
+  const std::string kOne =
+      Inventory(0, Adapter(1, "00:1A:2B:3C:4D:5E"), "str:\"elapsed_ms\"=i64:0,");
   std::shared_ptr<FakeIpHelperPort> ip_helper_ = std::make_shared<FakeIpHelperPort>();
   std::shared_ptr<FakeMessagePoster> poster_ = std::make_shared<FakeMessagePoster>();
   std::shared_ptr<FakeWorkerStarter> starter_ = std::make_shared<FakeWorkerStarter>();
   std::shared_ptr<FakeSteadyClock> clock_ = std::make_shared<FakeSteadyClock>();
-  tesso::WakePorts ports_;
   DeferredReplyMessenger messenger_;
   std::unique_ptr<tesso::WindowsWakeChannel> service_;
 };
 
-const char kOneAdapter[] =
-    "str:\"adapters\"=list:[map:{str:\"connected\"=true,str:\"hardware\"=true,"
-    "str:\"id\"=str:\"{GUID-1}\",str:\"if_type\"=i32:6,str:\"mac\"=str:\"00:1A:2B:3C:4D:5E\","
-    "str:\"name\"=str:\"Ethernet 1\"}]";
-
-std::string InventoryWithElapsed(const std::string& adapters, int64_t elapsed_ms) {
-  return "map:{" + adapters + ",str:\"elapsed_ms\"=i64:" + std::to_string(elapsed_ms) +
-         ",str:\"query_errors\"=i32:0,str:\"schema\"=i32:1,str:\"source\"=str:\"ip_helper\"}";
-}
-
-TEST_F(WakeChannelTest, ConstructionBindsTheChannelAndOtherMethodsAreNotImplementedAtOnce) {
-  Create();
-  EXPECT_THAT(messenger_.handler_changes, ElementsAre(Pair(kChannel, true)));
-  for (const char* method : {"listadapters", "ListAdapters", "listAdapters ", "getAdapters", ""}) {
-    const Reply reply = ReplyTo(Call(method));
-    EXPECT_EQ(reply.kind, Reply::Kind::kNotImplemented) << method;
-    EXPECT_EQ(reply.answers, 1) << method;
-  }
-  EXPECT_EQ(starter_->attempts, 0);
-}
-
-TEST_F(WakeChannelTest, ReplyWaitsForTheResultMessageAndComesFromTheUiThread) {
-  Create();
-  const int id = Call("listAdapters");
-  const std::vector<PostedMessage> posted = poster_->WaitForPosts(1);
-  EXPECT_EQ(ReplyTo(id).answers, 0);  // the worker never answers
-  ASSERT_EQ(posted.size(), 1u);
-  EXPECT_EQ(posted[0].window, kWindow);
-  EXPECT_EQ(posted[0].message, 0x8057u);
-  EXPECT_EQ(posted[0].wparam + static_cast<uint64_t>(posted[0].lparam), 0u);
-  EXPECT_NE(posted[0].thread, std::this_thread::get_id());
-  service_->DeliverAdapterResult();
-  EXPECT_EQ(ReplyTo(id).answers, 1);
-  EXPECT_EQ(ReplyTo(id).thread, std::this_thread::get_id());
-}
-
 // Each outcome of one query, with its arguments ignored and its duration in whole ms.
-TEST_F(WakeChannelTest, EachOutcomeIsItsExactReply) {
+TEST_F(WakeChannelTest, EachOutcomeIsItsExactReplyAfterTheResultMessage) {
   struct Row {
     const char* name;
     std::function<void(FakeIpHelperPort*)> script;
     std::vector<int64_t> times;
     EncodableValue argument;
-    std::string code;  // empty: success
-    std::string value;
+    std::string reply;
   };
-  const std::string kList = "map:{str:\"api\"=str:\"GetAdaptersAddresses\",str:\"code\"=i64:";
+  const std::string kMs = ",str:\"elapsed_ms\"=i64:";
+  // clang-format off
   const Row rows[] = {
-      {"inventory",
-       [](FakeIpHelperPort*) {},
-       {5000000000, 5002999999},
-       EncodableValue(),
-       "",
-       InventoryWithElapsed(kOneAdapter, 2)},
-      {"empty",
-       [](FakeIpHelperPort* p) { p->interfaces.clear(); },
-       {7, 999999},
-       EncodableValue("all"),
-       "",
-       InventoryWithElapsed("str:\"adapters\"=list:[]", 0)},
-      {"arguments ignored",
-       [](FakeIpHelperPort*) {},
-       {},
-       EncodableValue(EncodableMap{{EncodableValue("force"), EncodableValue(true)}}),
-       "",
-       InventoryWithElapsed(kOneAdapter, 0)},
-      {"list error",
-       [](FakeIpHelperPort* p) {
-         p->list_answers = {{111, 99999}};
-       },
-       {0, 41000000},
-       EncodableValue(int32_t{3}),
-       "adapter_query",
-       kList + "111,str:\"elapsed_ms\"=i64:41}"},
-      {"every row failing",
-       [](FakeIpHelperPort* p) {
-         p->interfaces.push_back(EthernetInterface(2, {1, 2, 3, 4, 5, 6}));
-         p->interfaces[0].rc = 50;
-         p->interfaces[1].rc = 1168;
-       },
-       {},
-       EncodableValue(),
-       "adapter_query",
-       "map:{str:\"api\"=str:\"GetIfEntry2\",str:\"code\"=i64:1168,str:\"elapsed_ms\"=i64:0}"},
-      {"no memory",
-       [](FakeIpHelperPort* p) { p->throw_bad_alloc = true; },
-       {1000000, 4000000},
-       EncodableValue(),
-       "adapter_query",
-       kList + "8,str:\"elapsed_ms\"=i64:3}"},
+      {"inventory", [](FakeIpHelperPort*) {}, {5000000000, 5002999999}, EncodableValue(), "success " + Inventory(0, Adapter(1, "00:1A:2B:3C:4D:5E"), "str:\"elapsed_ms\"=i64:2,")},
+      {"empty", [](FakeIpHelperPort* p) { p->interfaces.clear(); }, {7, 999999}, EncodableValue("all"), "success " + Inventory(0, "", "str:\"elapsed_ms\"=i64:0,")},
+      {"list error", [](FakeIpHelperPort* p) { p->list_answers = {{111, 99999}}; }, {0, 41000000}, EncodableValue(int32_t{3}), kQueryFailed + QueryError("GetAdaptersAddresses", 111, kMs + "41")},
+      {"every row failing", [](FakeIpHelperPort* p) { p->interfaces[0].rc = 50; }, {}, EncodableValue(), kQueryFailed + QueryError("GetIfEntry2", 50, kMs + "0")},
+      {"no memory", [](FakeIpHelperPort* p) { p->throw_bad_alloc = true; }, {1000000, 4000000}, EncodableValue(), kQueryFailed + QueryError("GetAdaptersAddresses", 8, kMs + "3")},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
+    TearDown();
     ip_helper_ = std::make_shared<FakeIpHelperPort>();
-    ip_helper_->interfaces = {EthernetInterface(1, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E})};
-    row.script(ip_helper_.get());
-    clock_ = std::make_shared<FakeSteadyClock>();
-    clock_->times = row.times;
     poster_ = std::make_shared<FakeMessagePoster>();
-    ports_.ip_helper = ip_helper_;
-    ports_.clock = clock_;
-    ports_.poster = poster_;
-    Create();
+    clock_ = std::make_shared<FakeSteadyClock>();
+    SetUp();
+    row.script(ip_helper_.get());
+    clock_->times = row.times;
     const int id = Call("listAdapters", row.argument);
-    DeliverWhenPosted();
-    const Reply reply = ReplyTo(id);
-    EXPECT_EQ(reply.kind, row.code.empty() ? Reply::Kind::kSuccess : Reply::Kind::kError);
-    EXPECT_EQ(reply.code, row.code);
-    EXPECT_EQ(reply.message, row.code.empty() ? "" : kQueryMessage);
-    EXPECT_EQ(reply.value, row.value);
+    const std::vector<PostedMessage> posted = poster_->WaitForPosts(1);
+    EXPECT_EQ(Reply(id), "none");  // the worker never answers
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_TRUE(posted[0].window == kWindow && posted[0].message == 0x8057 &&
+                posted[0].wparam == 0 && posted[0].lparam == 0);
+    EXPECT_NE(posted[0].thread, std::this_thread::get_id());
+    service_->DeliverAdapterResult();
+    EXPECT_EQ(Reply(id), row.reply);
     EXPECT_EQ(clock_->reads, 2);
-    service_.reset();
   }
 }
 
-// --- One query at a time ---
+TEST_F(WakeChannelTest, OtherMethodsAreNotImplementedAtOnce) {
+  EXPECT_THAT(messenger_.handler_changes, ElementsAre(Pair(kChannel, true)));
+  for (const char* method : {"listadapters", "ListAdapters", "listAdapters ", "getAdapters", ""}) {
+    EXPECT_EQ(Reply(Call(method)), "not implemented") << method;
+  }
+  EXPECT_EQ(starter_->attempts, 0);
+}
 
 TEST_F(WakeChannelTest, CallsWhileAQueryIsInFlightAreBusyAndTheFlightGoesOn) {
-  Create();
   ip_helper_->Hold();
   const int first = Call("listAdapters");
   ip_helper_->WaitUntilHeld();
-
-  // Querying: answered at once, with null details.
+  // Querying: answered at once.
   const int second = Call("listAdapters");
-  Reply busy = ReplyTo(second);
-  EXPECT_EQ(busy.kind, Reply::Kind::kError);
-  EXPECT_EQ(busy.code, "adapter_busy");
-  EXPECT_EQ(busy.message, kBusyMessage);
-  EXPECT_EQ(busy.message.size(), 18u);
-  EXPECT_EQ(busy.value, "null");
-  EXPECT_EQ(busy.thread, std::this_thread::get_id());
-  EXPECT_EQ(ReplyTo(first).answers, 0);
-
+  // A message before the outcome is stored (from another process) neither answers nor waits:
+  // the query is held until the release below.
+  service_->DeliverAdapterResult();
   // Delivering: the worker has posted, the message has not been handled yet.
   ip_helper_->Release();
   poster_->WaitForPosts(1);
   const int third = Call("listAdapters");
-  EXPECT_EQ(ReplyTo(third).code, "adapter_busy");
-  EXPECT_EQ(ReplyTo(first).answers, 0);
-
+  EXPECT_EQ(Reply(first), "none");
   service_->DeliverAdapterResult();
-  EXPECT_EQ(ReplyTo(first).value, InventoryWithElapsed(kOneAdapter, 0));
-  EXPECT_EQ(ReplyTo(first).answers, 1);
-  EXPECT_EQ(ReplyTo(second).answers, 1);
-  EXPECT_EQ(ReplyTo(third).answers, 1);
-  EXPECT_EQ(starter_->started, 1);
-  EXPECT_EQ(ip_helper_->list_calls.size(), 1u);
-}
-
-TEST_F(WakeChannelTest, ACallAfterTheReplyStartsANewQueryWithItsOwnOutcome) {
-  Create();
-  const int first = Call("listAdapters");
-  DeliverWhenPosted(1);
+  // The same message again, and a new query with its own outcome.
+  service_->DeliverAdapterResult();
   ip_helper_->list_answers = {{87, 0}};
-  const int second = Call("listAdapters");
+  const int fourth = Call("listAdapters");
   DeliverWhenPosted(2);
-  EXPECT_EQ(ReplyTo(first).kind, Reply::Kind::kSuccess);
-  EXPECT_EQ(ReplyTo(second).kind, Reply::Kind::kError);
-  EXPECT_EQ(ReplyTo(second).value,
-            "map:{str:\"api\"=str:\"GetAdaptersAddresses\",str:\"code\"=i64:87,"
-            "str:\"elapsed_ms\"=i64:0}");
-  EXPECT_EQ(ReplyTo(first).answers, 1);
+  EXPECT_THAT(std::vector<std::string>({Reply(first), Reply(second), Reply(third), Reply(fourth)}),
+              ElementsAre("success " + kOne, kBusy, kBusy,
+                          kQueryFailed +
+                              QueryError("GetAdaptersAddresses", 87, ",str:\"elapsed_ms\"=i64:0")));
   EXPECT_EQ(starter_->started, 2);
 }
 
 TEST_F(WakeChannelTest, AResultWhoseMessageWasRefusedIsAnsweredAtTheNextCall) {
-  Create();
   poster_->refuse = true;
   const int first = Call("listAdapters");
   poster_->WaitForPosts(1);  // refused: no message will come
-  EXPECT_EQ(ReplyTo(first).answers, 0);
-
+  EXPECT_EQ(Reply(first), "none");
   // The next call answers the finished query first, then runs its own.
   poster_->refuse = false;
   const int second = Call("listAdapters");
-  EXPECT_EQ(ReplyTo(first).value, InventoryWithElapsed(kOneAdapter, 0));
-  EXPECT_EQ(ReplyTo(first).thread, std::this_thread::get_id());
-  EXPECT_EQ(ReplyTo(second).answers, 0);
+  EXPECT_EQ(Reply(first), "success " + kOne);
+  EXPECT_EQ(Reply(second), "none");
   DeliverWhenPosted(2);
-  EXPECT_EQ(ReplyTo(second).kind, Reply::Kind::kSuccess);
-  EXPECT_EQ(ReplyTo(first).answers, 1);
-  EXPECT_EQ(starter_->started, 2);
+  EXPECT_EQ(Reply(second), "success " + kOne);
 }
-
-TEST_F(WakeChannelTest, AStrayOrRepeatedResultMessageDoesNothing) {
-  Create();
-  testing::internal::CaptureStderr();
-  service_->DeliverAdapterResult();  // nothing in flight
-  const int id = Call("listAdapters");
-  DeliverWhenPosted();
-  service_->DeliverAdapterResult();  // the same message again
-  service_->DeliverAdapterResult();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // no second answer was tried
-  EXPECT_EQ(ReplyTo(id).answers, 1);
-  EXPECT_EQ(ReplyTo(id).kind, Reply::Kind::kSuccess);
-  EXPECT_EQ(poster_->Posted().size(), 1u);
-}
-
-TEST_F(WakeChannelTest, AResultMessageBeforeTheOutcomeIsStoredNeitherAnswersNorWaits) {
-  Create();
-  ip_helper_->Hold();
-  const int id = Call("listAdapters");
-  ip_helper_->WaitUntilHeld();
-  // Posted by another process while the query runs: waiting for the worker here would never
-  // return, as the query is held until the release below.
-  service_->DeliverAdapterResult();
-  EXPECT_EQ(ReplyTo(id).answers, 0);
-  EXPECT_EQ(ReplyTo(Call("listAdapters")).code, "adapter_busy");
-  ip_helper_->Release();
-  DeliverWhenPosted();
-  EXPECT_EQ(ReplyTo(id).value, InventoryWithElapsed(kOneAdapter, 0));
-  // The worker's own message, handled after a stray one already answered, does nothing.
-  service_->DeliverAdapterResult();
-  EXPECT_EQ(ReplyTo(id).answers, 1);
-}
-
-// --- A worker that cannot start ---
 
 TEST_F(WakeChannelTest, AWorkerThatCannotStartFailsTheCallAtOnceAndLeavesTheServiceIdle) {
-  Create();
   starter_->fail = true;
   const int refused = Call("listAdapters");
-  const Reply reply = ReplyTo(refused);
-  EXPECT_EQ(reply.kind, Reply::Kind::kError);
-  EXPECT_EQ(reply.code, "adapter_query");
-  EXPECT_EQ(reply.message, kQueryMessage);
-  EXPECT_EQ(reply.value, "null");  // no query ran: no function, code or duration
-  EXPECT_EQ(reply.answers, 1);
-  EXPECT_TRUE(poster_->Posted().empty());
-  EXPECT_TRUE(ip_helper_->list_calls.empty());
-
-  // Nothing is pending: a stray message does nothing and the next call is not busy.
+  // No query ran: no function, code or duration.
+  EXPECT_EQ(Reply(refused), kQueryFailed + "null");
   service_->DeliverAdapterResult();
-  EXPECT_EQ(ReplyTo(refused).answers, 1);
   starter_->fail = false;
   const int next = Call("listAdapters");
   DeliverWhenPosted();
-  EXPECT_EQ(ReplyTo(next).kind, Reply::Kind::kSuccess);
+  EXPECT_EQ(Reply(refused), kQueryFailed + "null");
+  EXPECT_EQ(Reply(next), "success " + kOne);
   EXPECT_EQ(starter_->attempts, 2);
 }
 
-// --- Destruction ---
-
-TEST_F(WakeChannelTest, DestructionDuringAQueryWaitsForItAndDropsTheCall) {
-  Create();
-  ip_helper_->Hold();
-  const int id = Call("listAdapters");
-  ip_helper_->WaitUntilHeld();
-  // The query may finish only once destruction has begun (its first step clears the handler).
-  bool cleared_while_querying = false;
-  messenger_.on_handler_change = [this, &cleared_while_querying](const std::string&, bool set) {
-    if (set) return;
-    cleared_while_querying = poster_->Posted().empty();
-    ip_helper_->Release();
-  };
-  testing::internal::CaptureStderr();
-  service_.reset();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), kLeak);
-  EXPECT_TRUE(cleared_while_querying);
-  // The worker was joined: its message was posted before the destructor returned.
-  EXPECT_EQ(poster_->Posted().size(), 1u);
-  EXPECT_EQ(ReplyTo(id).answers, 0);
-  EXPECT_THAT(messenger_.handler_changes, ElementsAre(Pair(kChannel, true), Pair(kChannel, false)));
-}
-
-TEST_F(WakeChannelTest, DestructionWithTheResultMessageOnTheWayDropsTheCall) {
-  Create();
-  const int id = Call("listAdapters");
-  poster_->WaitForPosts(1);
-  testing::internal::CaptureStderr();
-  service_.reset();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), kLeak);
-  EXPECT_EQ(ReplyTo(id).answers, 0);
+TEST_F(WakeChannelTest, DestructionWaitsForTheQueryAndDropsTheCall) {
+  for (bool posted : {false, true}) {
+    SCOPED_TRACE(posted ? "message on the way" : "querying");
+    TearDown();
+    poster_ = std::make_shared<FakeMessagePoster>();
+    SetUp();
+    if (!posted) ip_helper_->Hold();
+    const int id = Call("listAdapters");
+    if (!posted) ip_helper_->WaitUntilHeld();
+    if (posted) poster_->WaitForPosts(1);
+    // The query may finish only once destruction has begun (its first step clears the
+    // handler).
+    std::string posted_at_clear = "not cleared";
+    messenger_.on_handler_change = [this, &posted_at_clear](const std::string&, bool set) {
+      if (!set) posted_at_clear = std::to_string(poster_->Posted().size());
+      ip_helper_->Release();
+    };
+    testing::internal::CaptureStderr();
+    service_.reset();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), kLeak);
+    EXPECT_EQ(posted_at_clear, posted ? "1" : "0");
+    // The worker was joined: its message was posted before the destructor returned.
+    EXPECT_EQ(poster_->Posted().size(), 1u);
+    EXPECT_EQ(Reply(id), "none");
+    messenger_.on_handler_change = nullptr;
+  }
 }
 
 }  // namespace
