@@ -1,13 +1,12 @@
-// A ScreenCapture over fake ports, with the fakes still reachable, for the capture engine and
-// the desktop host channel tests. By default: one primary 64 x 48 monitor (handle
-// kFakeMonitor) at (0, 0), a GDI screen of pattern 1 behind it, no duplication adapter (so
-// duplication is backed off and every picture is a GDI copy), the user's desktop, and a clock
-// that stands still.
+// A ScreenCapture over fake ports that all log to one list, with the fakes still reachable.
+// By default: one primary 64 x 48 monitor (kFakeMonitor) at (0, 0) that GDI shows, no
+// duplication adapter, the user's desktop, and a clock that stands still.
 #ifndef TESSO_TESTS_FAKES_FAKE_CAPTURE_H_
 #define TESSO_TESTS_FAKES_FAKE_CAPTURE_H_
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "desktop_host/screen_capture.h"
 #include "input/input_desktop_guard.h"
@@ -16,26 +15,61 @@
 #include "tests/fakes/fake_gdi_port.h"
 #include "tests/fakes/fake_jpeg_encoder_port.h"
 #include "tests/fakes/fake_session_port.h"
-#include "tests/fakes/fake_tick_clock.h"
 
 namespace tesso_test {
 
 constexpr uintptr_t kFakeMonitor = 0x10001;
 
 struct FakeCapture {
-  FakeDuplicationPort* duplication = nullptr;
-  FakeGdiPort* gdi = nullptr;
-  FakeJpegEncoderPort* jpeg = nullptr;
-  FakeTickClock* clock = nullptr;
-  FakeDisplayPort* display = nullptr;
-  FakeSessionPort* session = nullptr;
+  explicit FakeCapture(bool dxgi_allowed = true) {
+    auto ports = std::make_unique<tesso::CapturePorts>();
+    ports->clock = std::make_unique<FakeTickClock>();
+    clock = static_cast<FakeTickClock*>(ports->clock.get());
+    ports->duplication = std::make_unique<FakeDuplicationPort>(log, clock);
+    duplication = static_cast<FakeDuplicationPort*>(ports->duplication.get());
+    ports->gdi = std::make_unique<FakeGdiPort>(log);
+    gdi = static_cast<FakeGdiPort*>(ports->gdi.get());
+    ports->jpeg = std::make_unique<FakeJpegEncoderPort>(log);
+    jpeg = static_cast<FakeJpegEncoderPort*>(ports->jpeg.get());
+    ports->display = std::make_unique<FakeDisplayPort>();
+    display = static_cast<FakeDisplayPort*>(ports->display.get());
+    ports->session = std::make_unique<FakeSessionPort>();
+    session = static_cast<FakeSessionPort*>(ports->session.get());
+    SetDisplay(64, 48);
+    capture = std::make_unique<tesso::ScreenCapture>(dxgi_allowed, std::move(ports));
+  }
+
+  // One primary monitor of width x height at (0, 0), which GDI shows in pattern 1.
+  void SetDisplay(int32_t width, int32_t height, uintptr_t monitor = kFakeMonitor) {
+    display->monitors = {Monitor(monitor, 0, 0, width, height, true)};
+    gdi->width = width;
+    gdi->screen = Pixels(size_t(width) * height * 4, 1);
+  }
+  // The log so far, as "call, call, ...", and a fresh one.
+  std::string Take() {
+    std::string text;
+    for (const std::string& call : *log) text += (text.empty() ? "" : ", ") + call;
+    log->clear();
+    return text;
+  }
+  // Makes the guard find `state`.
+  void SetDesktop(tesso::InputDesktopState state) {
+    session->desktop_name =
+        state == tesso::InputDesktopState::NormalDesktop ? u"Default" : u"Winlogon";
+    // Session flags 0: WTS_SESSIONSTATE_LOCK.
+    session->session =
+        tesso::SessionInfoEx{1, state == tesso::InputDesktopState::SessionLocked ? 0 : 1};
+  }
+
+  std::shared_ptr<CallLog> log = std::make_shared<CallLog>();  // shared with the fakes
+  FakeTickClock* clock;
+  FakeDuplicationPort* duplication;
+  FakeGdiPort* gdi;
+  FakeJpegEncoderPort* jpeg;
+  FakeDisplayPort* display;
+  FakeSessionPort* session;
   std::unique_ptr<tesso::ScreenCapture> capture;  // owns the fakes above
 };
-
-FakeCapture MakeFakeCapture(bool dxgi_allowed = true);
-
-// Makes the session port answer `state` to the guard.
-void SetDesktopState(FakeSessionPort* session, tesso::InputDesktopState state);
 
 }  // namespace tesso_test
 

@@ -1,9 +1,9 @@
-// The COM seam for tests: answers CoInitializeEx with a chosen HRESULT and logs both calls,
-// with the thread they came from, to a shared log.
+// The COM seam for the worker tests: answers CoInitializeEx as told and logs both calls, with
+// the thread they came from ("ui" or "worker"), to a shared log.
 #ifndef TESSO_TESTS_FAKES_FAKE_COM_APARTMENT_H_
 #define TESSO_TESTS_FAKES_FAKE_COM_APARTMENT_H_
 
-#include <cstdint>
+#include <string>
 #include <thread>
 
 #include "desktop_host/com_apartment.h"
@@ -11,23 +11,18 @@
 
 namespace tesso_test {
 
-class FakeComApartment : public tesso::ComApartment {
- public:
-  // `log` must outlive the fake. Lines: "CoInitializeEx <coinit> <thread>" and
-  // "CoUninitialize <thread>", where <thread> is "ui" for `ui_thread` and "worker" otherwise.
-  FakeComApartment(SharedLog* log, std::thread::id ui_thread) : log_(log), ui_thread_(ui_thread) {}
+struct FakeComApartment : tesso::ComApartment {
+  FakeComApartment(SharedLog* lines, std::thread::id ui_thread) : log(lines), ui(ui_thread) {}
+  int32_t CoInitializeEx(uint32_t coinit) override {
+    log->Add("CoInitializeEx " + std::to_string(coinit) + Thread());
+    return initialize_result;
+  }
+  void CoUninitialize() override { log->Add("CoUninitialize" + Thread()); }
+  std::string Thread() const { return std::this_thread::get_id() == ui ? " ui" : " worker"; }
 
-  // Set before the worker starts.
-  int32_t initialize_result = 0;
-
-  int32_t CoInitializeEx(uint32_t coinit) override;
-  void CoUninitialize() override;
-
- private:
-  const char* ThreadName() const;
-
-  SharedLog* log_;
-  std::thread::id ui_thread_;
+  SharedLog* log;
+  std::thread::id ui;
+  int32_t initialize_result = 0;  // set before the worker starts
 };
 
 }  // namespace tesso_test

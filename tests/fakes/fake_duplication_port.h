@@ -1,102 +1,160 @@
-// A duplication port for the capture engine tests: a scripted set of adapters and outputs, a
-// desktop of known pixels, scripted failures of each call, and a record of every call and
-// every real release. Protocol faults (a call on an object not held, a second frame acquired
-// before the first was released, a texture released while mapped) are collected in `misuse`.
+// A duplication port and tick clock for the capture engine tests: scripted adapters, outputs,
+// frames and failures, a desktop of known pixels, and every call (a Release only when it let
+// something go) logged as a short line.
 #ifndef TESSO_TESTS_FAKES_FAKE_DUPLICATION_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_DUPLICATION_PORT_H_
 
 #include <cstdint>
+#include <cstring>
 #include <deque>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "desktop_host/duplication_port.h"
-#include "tests/fakes/fake_tick_clock.h"
+#include "desktop_host/tick_clock.h"
 
 namespace tesso_test {
 
-struct FakeOutput {
-  tesso::OutputDesc desc;
-  int32_t desc_hr = tesso::kSOk;
+using CallLog = std::vector<std::string>;
+
+// Reads `now`, then moves it on by `step`.
+struct FakeTickClock : tesso::TickClock {
+  uint64_t now = 1000000;
+  uint64_t step = 0;
+  uint64_t GetTickCount64() override { return (now += step) - step; }
 };
 
-// One answer of AcquireNextFrame. A wait timeout moves the clock on by the timeout asked for.
-struct FrameAnswer {
-  int32_t hr = tesso::kSOk;
-  int64_t last_present_time = 1;
-};
+// Pixels whose bytes tell their place and the seed.
+inline std::vector<uint8_t> Pixels(size_t count, uint8_t seed) {
+  std::vector<uint8_t> pixels(count);
+  for (size_t i = 0; i < count; ++i) pixels[i] = static_cast<uint8_t>(i * 7 + seed);
+  return pixels;
+}
 
 class FakeDuplicationPort : public tesso::DuplicationPort {
  public:
-  // `clock` (may be null) is moved on by the waits that time out.
-  explicit FakeDuplicationPort(FakeTickClock* clock = nullptr) : clock_(clock) {}
+  using Object = tesso::DxgiObject;
+  FakeDuplicationPort(std::shared_ptr<CallLog> log, FakeTickClock* clock)
+      : log_(log), clock_(clock) {}
 
-  // A desktop of width x height whose pixels are a pattern of `seed`; the output of every
-  // later duplication. Sets `desktop` and `screen`.
-  void SetDesktop(uint32_t width, uint32_t height, uint8_t seed);
-
-  // Script. Each queue answers one call and is popped; an empty queue answers S_OK.
-  int32_t factory_hr = tesso::kSOk;
-  std::vector<std::vector<FakeOutput>> adapters;  // outputs of adapter 0, 1, ...
-  std::deque<int32_t> device_hrs;
-  std::deque<int32_t> output1_hrs;
-  std::deque<int32_t> duplicate_hrs;
-  std::deque<int32_t> texture_hrs;  // QueryDesktopTexture
-  std::deque<int32_t> staging_hrs;
-  std::deque<int32_t> map_hrs;
-  std::deque<FrameAnswer> frames;  // empty: DXGI_ERROR_WAIT_TIMEOUT
-  tesso::TextureDesc desktop;      // GetDesktopTextureDesc
-  std::vector<uint8_t> screen;     // desktop.width x desktop.height pixels, rows packed
-  uint32_t row_pitch = 0;          // of the mapped copy; 0 means width x 4
-
-  // Records.
-  std::vector<std::string> calls;  // every call; a Release only when it released something
-  std::vector<tesso::TextureDesc> staging_descs;
-  std::vector<std::string> misuse;
-  const std::set<tesso::DxgiObject>& held() const { return held_; }
-  // Drops the records, keeping the objects held.
-  void ClearRecords() {
-    calls.clear();
-    staging_descs.clear();
+  // A desktop of width x height in the pattern of `seed`.
+  void SetDesktop(uint32_t width, uint32_t height, uint8_t seed) {
+    desktop = tesso::TextureDesc{width, height, 1, 1, 87, 1};
+    screen = Pixels(width * height * 4, seed);
   }
 
-  bool Holds(tesso::DxgiObject object) override;
-  void Release(tesso::DxgiObject object) override;
-  int32_t CreateFactory() override;
-  int32_t EnumAdapters1(uint32_t index) override;
-  int32_t EnumOutputs(uint32_t index) override;
-  int32_t GetOutputDesc(tesso::OutputDesc* desc) override;
-  int32_t D3D11CreateDevice(uint32_t driver_type, uint32_t flags, uint32_t sdk_version) override;
-  int32_t QueryOutput1() override;
-  int32_t DuplicateOutput() override;
-  int32_t AcquireNextFrame(uint32_t timeout_ms, int64_t* last_present_time) override;
-  int32_t ReleaseFrame() override;
-  int32_t QueryDesktopTexture() override;
-  void GetDesktopTextureDesc(tesso::TextureDesc* desc) override;
-  int32_t CreateStagingTexture(const tesso::TextureDesc& desc) override;
-  void CopyResource() override;
-  int32_t Map(uint32_t subresource, uint32_t map_type, uint32_t map_flags,
-              tesso::MappedTexture* mapped) override;
-  void Unmap(uint32_t subresource) override;
+  // Script. `fail`: a call's name -> its answers in turn, S_OK after them. `frames`: answers
+  // {HRESULT, LastPresentTime} of AcquireNextFrame; none left: a wait timeout that moves the
+  // clock on.
+  std::vector<std::vector<tesso::OutputDesc>> adapters;
+  std::map<std::string, std::deque<int32_t>> fail;
+  std::deque<std::pair<int32_t, int64_t>> frames;
+  tesso::TextureDesc desktop;
+  std::vector<uint8_t> screen;  // rows packed
+  uint32_t pitch = 0;           // of the mapped copy; 0: packed
+  // Records.
+  std::set<Object> held;
+  tesso::TextureDesc staging;
+
+  bool Holds(Object object) override { return held.count(object) != 0; }
+  void Release(Object object) override {
+    static const char* const kNames[] = {
+        "Factory",       "Adapter",     "Output",          "Output1",        "Device",
+        "DeviceContext", "Duplication", "DesktopResource", "DesktopTexture", "StagingTexture"};
+    if (held.erase(object) != 0) log_->push_back(std::string("Release ") + kNames[int(object)]);
+  }
+  int32_t CreateFactory() override { return Make("CreateFactory", {Object::Factory}); }
+  int32_t EnumAdapters1(uint32_t index) override {
+    adapter_ = index;
+    const bool found = index < adapters.size();
+    return Make("EnumAdapters1 " + std::to_string(index), {Object::Adapter}, found);
+  }
+  int32_t EnumOutputs(uint32_t index) override {
+    output_ = index;
+    const bool found = index < adapters[adapter_].size();
+    return Make("EnumOutputs " + std::to_string(index), {Object::Output}, found);
+  }
+  int32_t GetOutputDesc(tesso::OutputDesc* desc) override {
+    const int32_t hr = Make("GetOutputDesc", {});
+    if (hr >= 0) *desc = adapters[adapter_][output_];
+    return hr;
+  }
+  int32_t D3D11CreateDevice(uint32_t driver_type, uint32_t flags, uint32_t sdk) override {
+    return Make("D3D11CreateDevice " + std::to_string(driver_type) + " " + std::to_string(flags) +
+                    " " + std::to_string(sdk),
+                {Object::Device, Object::DeviceContext});
+  }
+  int32_t QueryOutput1() override { return Make("QueryOutput1", {Object::Output1}); }
+  int32_t DuplicateOutput() override { return Make("DuplicateOutput", {Object::Duplication}); }
+  int32_t AcquireNextFrame(uint32_t timeout_ms, int64_t* last_present_time) override {
+    log_->push_back("AcquireNextFrame " + std::to_string(timeout_ms));
+    if (frames.empty()) {
+      clock_->now += timeout_ms;
+      return tesso::kDxgiErrorWaitTimeout;
+    }
+    const auto [hr, present] = frames.front();
+    frames.pop_front();
+    if (hr >= 0) *last_present_time = present;
+    if (hr >= 0) held.insert(Object::DesktopResource);
+    return hr;
+  }
+  int32_t ReleaseFrame() override { return Make("ReleaseFrame", {}); }
+  int32_t QueryDesktopTexture() override {
+    return Make("QueryDesktopTexture", {Object::DesktopTexture});
+  }
+  void GetDesktopTextureDesc(tesso::TextureDesc* desc) override {
+    log_->push_back("GetDesktopTextureDesc");
+    *desc = desktop;
+  }
+  int32_t CreateStagingTexture(const tesso::TextureDesc& desc) override {
+    staging = desc;
+    return Make("CreateStagingTexture", {Object::StagingTexture});
+  }
+  void CopyResource() override {
+    log_->push_back("CopyResource");
+    const size_t row = desktop.width * 4, step = pitch != 0 ? pitch : row;
+    copy_.assign(step * desktop.height, 0xEE);
+    for (size_t y = 0; y < desktop.height; ++y) {
+      std::memcpy(&copy_[y * step], &screen[y * row], row);
+    }
+  }
+  int32_t Map(uint32_t subresource, uint32_t type, uint32_t flags,
+              tesso::MappedTexture* mapped) override {
+    const int32_t hr = Make("Map " + std::to_string(subresource) + " " + std::to_string(type) +
+                                " " + std::to_string(flags),
+                            {});
+    if (hr >= 0) *mapped = {copy_.data(), pitch != 0 ? pitch : desktop.width * 4};
+    return hr;
+  }
+  void Unmap(uint32_t subresource) override {
+    log_->push_back("Unmap " + std::to_string(subresource));
+  }
 
  private:
-  // Records a protocol fault unless every object is held.
-  void Need(const std::string& call, std::initializer_list<tesso::DxgiObject> objects);
-  int32_t Answer(std::deque<int32_t>* script);
-  void Hold(tesso::DxgiObject object) { held_.insert(object); }
+  // Logs the call; its scripted answer (DXGI_ERROR_NOT_FOUND when not `found`), holding
+  // `objects` when it succeeds.
+  int32_t Make(const std::string& call, std::initializer_list<Object> objects, bool found = true) {
+    log_->push_back(call);
+    std::deque<int32_t>& answers = fail[call.substr(0, call.find(' '))];
+    int32_t hr = found ? tesso::kSOk : tesso::kDxgiErrorNotFound;
+    if (found && !answers.empty()) {
+      hr = answers.front();
+      answers.pop_front();
+    }
+    if (hr >= 0) held.insert(objects);
+    return hr;
+  }
 
+  std::shared_ptr<CallLog> log_;
   FakeTickClock* clock_;
-  std::set<tesso::DxgiObject> held_;
   uint32_t adapter_ = 0;
   uint32_t output_ = 0;
-  bool frame_acquired_ = false;
-  bool mapped_ = false;
-  tesso::TextureDesc staging_desc_;
-  std::vector<uint8_t> staging_;  // the copy, rows row_pitch apart
+  std::vector<uint8_t> copy_;  // the staging texture, rows `pitch` apart
 };
-
-const char* DxgiObjectName(tesso::DxgiObject object);
 
 }  // namespace tesso_test
 

@@ -1,70 +1,99 @@
 // A GDI port for the capture engine tests: a virtual screen of known pixels that BitBlt copies
-// from, switches that make each call fail, a record of every call with the handles it took
-// and gave, and a count of the handles not yet given back.
+// from, one call that can be made to fail, a hook inside BitBlt, and every call logged with
+// the handles it took and gave (numbered 1, 2, ...; 100 is a memory context's stock bitmap).
 #ifndef TESSO_TESTS_FAKES_FAKE_GDI_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_GDI_PORT_H_
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "desktop_host/gdi_port.h"
+#include "tests/fakes/fake_duplication_port.h"
 
 namespace tesso_test {
 
 class FakeGdiPort : public tesso::GdiPort {
  public:
-  // The bitmap every new memory context holds before another is selected.
-  static constexpr uintptr_t kStockBitmap = 100;
+  using Dc = tesso::DcHandle;
+  using Object = tesso::GdiObjectHandle;
+  explicit FakeGdiPort(std::shared_ptr<CallLog> log) : log_(log) {}
 
-  // A screen of width x height at (left, top) in a pattern of `seed`.
-  void SetScreen(int32_t left, int32_t top, int32_t width, int32_t height, uint8_t seed);
+  // Script: the screen (rows packed) with its top left corner at (left, top); the call that
+  // fails, by name ("NoBits": a section without pixels); a hook that runs inside BitBlt.
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  std::vector<uint8_t> screen;
+  std::string fail;
+  std::function<void()> on_bitblt;
+  // Records.
+  tesso::BitmapInfoHeader header;
 
-  // Script: the virtual screen (pixels outside it copy as 0), and failures.
-  int32_t screen_left = 0;
-  int32_t screen_top = 0;
-  int32_t screen_width = 0;
-  int32_t screen_height = 0;
-  std::vector<uint8_t> screen;  // rows packed, 4 bytes a pixel
-  bool get_dc_fails = false;
-  bool compatible_dc_fails = false;
-  bool dib_fails = false;
-  bool dib_null_bits = false;
-  bool bitblt_fails = false;
-  std::function<void()> on_bitblt;  // runs inside each BitBlt, e.g. to switch desktops
-
-  // Records: handles are numbered 1, 2, ... in the order given out.
-  std::vector<std::string> calls;
-  std::vector<tesso::BitmapInfoHeader> headers;
-  // DCs and bitmaps given out and not given back.
-  int open_handles() const { return static_cast<int>(open_.size()); }
-
-  tesso::DcHandle GetDC(tesso::WindowHandle window) override;
-  tesso::DcHandle CreateCompatibleDC(tesso::DcHandle dc) override;
-  tesso::GdiObjectHandle CreateDIBSection(tesso::DcHandle dc, const tesso::BitmapInfoHeader& header,
-                                          uint32_t usage, uint8_t** bits) override;
-  tesso::GdiObjectHandle SelectObject(tesso::DcHandle dc, tesso::GdiObjectHandle object) override;
-  bool BitBlt(tesso::DcHandle destination, int32_t x, int32_t y, int32_t width, int32_t height,
-              tesso::DcHandle source, int32_t source_x, int32_t source_y, uint32_t rop) override;
-  bool GdiFlush() override;
-  bool DeleteObject(tesso::GdiObjectHandle object) override;
-  bool DeleteDC(tesso::DcHandle dc) override;
-  int32_t ReleaseDC(tesso::WindowHandle window, tesso::DcHandle dc) override;
+  Dc GetDC(tesso::WindowHandle window) override {
+    return Dc(Give("GetDC " + N(uintptr_t(window)), "GetDC"));
+  }
+  Dc CreateCompatibleDC(Dc dc) override {
+    selected_ = 100;
+    return Dc(Give("CreateCompatibleDC " + N(uintptr_t(dc)), "CreateCompatibleDC"));
+  }
+  Object CreateDIBSection(Dc dc, const tesso::BitmapInfoHeader& info, uint32_t usage,
+                          uint8_t** bits) override {
+    header = info;
+    bits_.assign(size_t(info.width) * size_t(std::abs(info.height)) * 4, 0xCD);
+    *bits = fail == "NoBits" ? nullptr : bits_.data();
+    return Object(
+        Give("CreateDIBSection " + N(uintptr_t(dc)) + " " + N(usage), "CreateDIBSection"));
+  }
+  Object SelectObject(Dc dc, Object object) override {
+    const uintptr_t previous = selected_;
+    selected_ = uintptr_t(object);
+    log_->push_back("SelectObject " + N(uintptr_t(dc)) + " " + N(selected_) + " -> " + N(previous));
+    return Object(previous);
+  }
+  bool BitBlt(Dc destination, int32_t x, int32_t y, int32_t w, int32_t h, Dc source, int32_t sx,
+              int32_t sy, uint32_t rop) override {
+    char call[96];
+    std::snprintf(call, sizeof(call), "BitBlt %d %d %d %d %d %d %d %d %08X", int(destination), x, y,
+                  w, h, int(source), sx, sy, rop);
+    log_->push_back(call);
+    if (on_bitblt) on_bitblt();
+    for (int32_t row = 0; row < h; ++row) {
+      for (int32_t column = 0; column < w; ++column) {
+        const size_t from = (size_t(sy + row - top) * width + size_t(sx + column - left)) * 4;
+        std::memcpy(&bits_[(size_t(y + row) * w + x + column) * 4], &screen[from], 4);
+      }
+    }
+    return fail != "BitBlt";
+  }
+  bool GdiFlush() override { return Log("GdiFlush"); }
+  bool DeleteObject(Object object) override { return Log("DeleteObject " + N(uintptr_t(object))); }
+  bool DeleteDC(Dc dc) override { return Log("DeleteDC " + N(uintptr_t(dc))); }
+  int32_t ReleaseDC(tesso::WindowHandle window, Dc dc) override {
+    return Log("ReleaseDC " + N(uintptr_t(window)) + " " + N(uintptr_t(dc)));
+  }
 
  private:
-  struct Bitmap {
-    int32_t width = 0;
-    int32_t height = 0;  // negative: top-down rows
-    std::vector<uint8_t> bits;
-  };
-  uintptr_t Give();
+  static std::string N(uintptr_t value) { return std::to_string(value); }
+  bool Log(const std::string& call) {
+    log_->push_back(call);
+    return true;
+  }
+  // Logs the call with the handle it gives: 0 when it is the failing call.
+  uintptr_t Give(const std::string& call, const std::string& name) {
+    const uintptr_t handle = fail == name ? 0 : next_++;
+    log_->push_back(call + " -> " + N(handle));
+    return handle;
+  }
 
+  std::shared_ptr<CallLog> log_;
   uintptr_t next_ = 1;
-  std::map<uintptr_t, std::string> open_;    // handle -> its kind
-  std::map<uintptr_t, uintptr_t> selected_;  // memory DC -> bitmap
-  std::map<uintptr_t, Bitmap> bitmaps_;
+  uintptr_t selected_ = 0;
+  std::vector<uint8_t> bits_;
 };
 
 }  // namespace tesso_test

@@ -1,96 +1,135 @@
-// A JPEG encoder port for the capture engine tests. Its "JPEG" is a small record of what the
-// pipeline was asked for (see FakeJpeg), so that a test can read back the size, the options and
-// which pixels went in. Any call can be made to fail by name; Stat and Read can report other
-// sizes; every call and every real release is recorded, and calls on objects not held are
-// collected in `misuse`.
+// A JPEG encoder port for the capture engine tests. Its "JPEG" is the text "JPEG <w>x<h>
+// q<quality> s<subsampling>" of what the frame was told; the bitmap's pixels are kept. One
+// call can be made to fail by name, Stat and Read can report other sizes, and every call (a
+// Release only when it let something go) is logged as a short line, GUIDs as data1:data4[7].
 #ifndef TESSO_TESTS_FAKES_FAKE_JPEG_ENCODER_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_JPEG_ENCODER_PORT_H_
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "desktop_host/jpeg_encoder_port.h"
+#include "tests/fakes/fake_duplication_port.h"
 
 namespace tesso_test {
 
-constexpr int32_t kEFail = static_cast<int32_t>(0x80004005u);
-
-// What a fake JPEG file says.
-struct FakeJpeg {
-  uint32_t width = 0;  // SetSize
-  uint32_t height = 0;
-  float quality = 0.0f;      // the "ImageQuality" written
-  uint8_t subsampling = 0;   // the "JpegYCrCbSubsampling" written
-  uint64_t pixels_hash = 0;  // FNV-1a of the bitmap's bytes
-  bool scaled = false;       // a scaler was in the chain
-};
-
-// False when `bytes` is not a fake JPEG file.
-bool ParseFakeJpeg(const std::vector<uint8_t>& bytes, FakeJpeg* jpeg);
-uint64_t HashPixels(const uint8_t* data, size_t size);
-
 class FakeJpegEncoderPort : public tesso::JpegEncoderPort {
  public:
+  using Object = tesso::WicObject;
+  explicit FakeJpegEncoderPort(std::shared_ptr<CallLog> log) : log_(log) {}
+
   // Script.
-  std::string fail_call;  // the call (by its name, e.g. "CreateEncoder") that answers fail_hr
-  int32_t fail_hr = kEFail;
-  std::optional<uint64_t> stat_size;   // reported instead of the file's size
-  std::optional<uint32_t> read_count;  // reported instead of the count read
-
+  std::string fail;                   // the call that answers E_FAIL
+  std::optional<uint64_t> stat_size;  // reported instead of the file's size
+  bool short_read = false;            // Read reports one byte less
   // Records.
-  std::vector<std::string> calls;  // every call; a Release only when it released something
-  std::vector<std::string> misuse;
-  int factories_made = 0;
-  const std::set<tesso::WicObject>& held() const { return held_; }
-  void ClearRecords() { calls.clear(); }
+  std::set<Object> held;
+  std::vector<uint8_t> pixels;  // the last bitmap's
 
-  bool Holds(tesso::WicObject object) override;
-  void Release(tesso::WicObject object) override;
-  int32_t CoCreateInstance(const tesso::Guid& class_id, uint32_t context,
-                           const tesso::Guid& interface_id) override;
-  int32_t CreateBitmapFromMemory(uint32_t width, uint32_t height, const tesso::Guid& format,
-                                 uint32_t stride, uint32_t buffer_size,
-                                 const uint8_t* pixels) override;
-  int32_t CreateBitmapScaler() override;
-  int32_t InitializeScaler(tesso::WicObject source, uint32_t width, uint32_t height,
-                           uint32_t mode) override;
-  int32_t CreateFormatConverter() override;
-  int32_t InitializeConverter(tesso::WicObject source, const tesso::Guid& format, uint32_t dither,
-                              double alpha_threshold, uint32_t palette_type) override;
-  int32_t CreateStreamOnHGlobal(bool delete_on_release) override;
-  int32_t CreateEncoder(const tesso::Guid& container) override;
-  int32_t InitializeEncoder(uint32_t cache_option) override;
-  int32_t CreateNewFrame() override;
-  int32_t WriteOption(const std::u16string& name, const tesso::OptionValue& value) override;
-  int32_t InitializeFrame() override;
-  int32_t SetSize(uint32_t width, uint32_t height) override;
-  int32_t SetPixelFormat(tesso::Guid* format) override;
-  int32_t WriteSource(tesso::WicObject source) override;
-  int32_t CommitFrame() override;
-  int32_t CommitEncoder() override;
-  int32_t Stat(uint32_t flags, uint64_t* size) override;
-  int32_t Seek(int64_t offset, uint32_t origin) override;
-  int32_t Read(uint8_t* buffer, uint32_t size, uint32_t* read) override;
+  bool Holds(Object object) override { return held.count(object) != 0; }
+  void Release(Object object) override {
+    static const char* const kNames[] = {"WicFactory", "Bitmap",  "Scaler", "Converter",
+                                         "Stream",     "Encoder", "Frame",  "PropertyBag"};
+    if (held.erase(object) != 0) log_->push_back(std::string("Release ") + kNames[int(object)]);
+  }
+  int32_t CoCreateInstance(const tesso::Guid& id, uint32_t context,
+                           const tesso::Guid& interface_id) override {
+    return Make("CoCreateInstance " + G(id) + " " + N(context) + " " + G(interface_id),
+                {Object::Factory});
+  }
+  int32_t CreateBitmapFromMemory(uint32_t w, uint32_t h, const tesso::Guid& format, uint32_t stride,
+                                 uint32_t size, const uint8_t* data) override {
+    pixels.assign(data, data + size);
+    return Make("CreateBitmapFromMemory " + N(w) + " " + N(h) + " " + G(format) + " " + N(stride) +
+                    " " + N(size),
+                {Object::Bitmap});
+  }
+  int32_t CreateBitmapScaler() override { return Make("CreateBitmapScaler", {Object::Scaler}); }
+  int32_t InitializeScaler(Object source, uint32_t w, uint32_t h, uint32_t mode) override {
+    return Make("InitializeScaler " + N(int(source)) + " " + N(w) + " " + N(h) + " " + N(mode));
+  }
+  int32_t CreateFormatConverter() override {
+    return Make("CreateFormatConverter", {Object::Converter});
+  }
+  int32_t InitializeConverter(Object source, const tesso::Guid& format, uint32_t dither,
+                              double alpha, uint32_t palette) override {
+    return Make("InitializeConverter " + N(int(source)) + " " + G(format) + " " + N(dither) + " " +
+                N(int(alpha)) + " " + N(palette));
+  }
+  int32_t CreateStreamOnHGlobal(bool delete_on_release) override {
+    return Make("CreateStreamOnHGlobal " + N(delete_on_release), {Object::Stream});
+  }
+  int32_t CreateEncoder(const tesso::Guid& container) override {
+    return Make("CreateEncoder " + G(container), {Object::Encoder});
+  }
+  int32_t InitializeEncoder(uint32_t cache) override {
+    return Make("InitializeEncoder " + N(cache));
+  }
+  int32_t CreateNewFrame() override {
+    return Make("CreateNewFrame", {Object::Frame, Object::PropertyBag});
+  }
+  int32_t WriteOption(const std::u16string& name, const tesso::OptionValue& value) override {
+    char text[48];
+    std::snprintf(text, sizeof(text), "%d %g %d", value.type, double(value.r4), value.ui1);
+    (name == u"ImageQuality" ? quality_ : subsampling_) = text;
+    return Make(std::string("WriteOption ") + (name == u"ImageQuality" ? "q " : "s ") + text);
+  }
+  int32_t InitializeFrame() override { return Make("InitializeFrame"); }
+  int32_t SetSize(uint32_t w, uint32_t h) override {
+    size_ = N(w) + "x" + N(h);
+    return Make("SetSize " + size_);
+  }
+  int32_t SetPixelFormat(tesso::Guid* format) override {
+    const int32_t hr = Make("SetPixelFormat " + G(*format));
+    *format = tesso::Guid();  // the encoder's own choice
+    return hr;
+  }
+  int32_t WriteSource(Object source) override { return Make("WriteSource " + N(int(source))); }
+  int32_t CommitFrame() override { return Make("CommitFrame"); }
+  int32_t CommitEncoder() override {
+    file_ = "JPEG " + size_ + " q" + quality_.substr(2, quality_.rfind(' ') - 2) + " s" +
+            subsampling_.substr(subsampling_.rfind(' ') + 1);
+    return Make("CommitEncoder");
+  }
+  int32_t Stat(uint32_t flags, uint64_t* size) override {
+    *size = stat_size.value_or(file_.size());
+    return Make("Stat " + N(flags));
+  }
+  int32_t Seek(int64_t offset, uint32_t origin) override {
+    return Make("Seek " + N(offset) + " " + N(origin));
+  }
+  int32_t Read(uint8_t* buffer, uint32_t size, uint32_t* read) override {
+    *read = std::min<uint32_t>(size, uint32_t(file_.size())) - (short_read ? 1 : 0);
+    std::copy(file_.begin(), file_.begin() + *read, buffer);
+    return Make("Read " + N(size));
+  }
 
  private:
-  // Records the call; its answer: fail_hr when it is the failing call, else S_OK.
-  int32_t Call(const std::string& name, const std::string& arguments,
-               std::initializer_list<tesso::WicObject> needs);
+  template <typename T>
+  static std::string N(T value) {
+    return std::to_string(value);
+  }
+  static std::string G(const tesso::Guid& guid) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "%08X:%02X", guid.data1, guid.data4[7]);
+    return text;
+  }
+  // Logs the call; E_FAIL when it is the failing one, else S_OK and `objects` held.
+  int32_t Make(const std::string& call, std::initializer_list<Object> objects = {}) {
+    log_->push_back(call);
+    if (call.substr(0, call.find(' ')) == fail) return static_cast<int32_t>(0x80004005u);
+    held.insert(objects);
+    return tesso::kSOk;
+  }
 
-  std::set<tesso::WicObject> held_;
-  FakeJpeg pending_;  // what the frame is being told
-  bool source_written_ = false;
-  std::vector<uint8_t> stream_;
-  uint64_t position_ = 0;
+  std::shared_ptr<CallLog> log_;
+  std::string size_, quality_, subsampling_, file_;
 };
-
-const char* WicObjectName(tesso::WicObject object);
-// The names of the GUIDs the pipeline uses ("CLSID_WICImagingFactory", "24bppBGR", ...), else
-// the GUID in hex.
-std::string GuidName(const tesso::Guid& guid);
 
 }  // namespace tesso_test
 
