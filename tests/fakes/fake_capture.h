@@ -1,10 +1,9 @@
-// A ScreenCapture over fake ports that all log to one list, with the fakes still reachable.
-// By default: one primary 64 x 48 monitor (kFakeMonitor) at (0, 0) that GDI shows, no
+// A ScreenCapture over fake ports that log to one list, with the fakes still reachable. By
+// default: one primary 64 x 48 monitor (kFakeMonitor) at (0, 0) that GDI shows, no
 // duplication adapter, the user's desktop, and a clock that stands still.
 #ifndef TESSO_TESTS_FAKES_FAKE_CAPTURE_H_
 #define TESSO_TESTS_FAKES_FAKE_CAPTURE_H_
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,45 +22,37 @@ constexpr uintptr_t kFakeMonitor = 0x10001;
 struct FakeCapture {
   explicit FakeCapture(bool dxgi_allowed = true) {
     auto ports = std::make_unique<tesso::CapturePorts>();
-    ports->clock = std::make_unique<FakeTickClock>();
-    clock = static_cast<FakeTickClock*>(ports->clock.get());
-    ports->duplication = std::make_unique<FakeDuplicationPort>(log, clock);
-    duplication = static_cast<FakeDuplicationPort*>(ports->duplication.get());
-    ports->gdi = std::make_unique<FakeGdiPort>(log);
-    gdi = static_cast<FakeGdiPort*>(ports->gdi.get());
-    ports->jpeg = std::make_unique<FakeJpegEncoderPort>(log);
-    jpeg = static_cast<FakeJpegEncoderPort*>(ports->jpeg.get());
-    ports->display = std::make_unique<FakeDisplayPort>();
-    display = static_cast<FakeDisplayPort*>(ports->display.get());
-    ports->session = std::make_unique<FakeSessionPort>();
-    session = static_cast<FakeSessionPort*>(ports->session.get());
+    ports->clock.reset(clock = new FakeTickClock);
+    ports->duplication.reset(duplication = new FakeDuplicationPort(log, clock));
+    ports->gdi.reset(gdi = new FakeGdiPort(log));
+    ports->jpeg.reset(jpeg = new FakeJpegEncoderPort(log));
+    ports->display.reset(display = new FakeDisplayPort);
+    ports->session.reset(session = new FakeSessionPort);
     SetDisplay(64, 48);
     capture = std::make_unique<tesso::ScreenCapture>(dxgi_allowed, std::move(ports));
   }
-
-  // One primary monitor of width x height at (0, 0), which GDI shows in pattern 1.
+  // One primary monitor of width x height at (0, 0), which GDI shows.
   void SetDisplay(int32_t width, int32_t height, uintptr_t monitor = kFakeMonitor) {
     display->monitors = {Monitor(monitor, 0, 0, width, height, true)};
     gdi->width = width;
     gdi->screen = Pixels(size_t(width) * height * 4, 1);
   }
-  // The log so far, as "call, call, ...", and a fresh one.
+  // Makes the guard find `state`.
+  void SetDesktop(tesso::InputDesktopState state) {
+    using State = tesso::InputDesktopState;
+    session->desktop_name = state == State::NormalDesktop ? u"Default" : u"Winlogon";
+    // Session flags 0: WTS_SESSIONSTATE_LOCK.
+    session->session = tesso::SessionInfoEx{1, state == State::SessionLocked ? 0 : 1};
+  }
+  // The calls so far as "call, call, ...", forgotten.
   std::string Take() {
     std::string text;
     for (const std::string& call : *log) text += (text.empty() ? "" : ", ") + call;
     log->clear();
     return text;
   }
-  // Makes the guard find `state`.
-  void SetDesktop(tesso::InputDesktopState state) {
-    session->desktop_name =
-        state == tesso::InputDesktopState::NormalDesktop ? u"Default" : u"Winlogon";
-    // Session flags 0: WTS_SESSIONSTATE_LOCK.
-    session->session =
-        tesso::SessionInfoEx{1, state == tesso::InputDesktopState::SessionLocked ? 0 : 1};
-  }
 
-  std::shared_ptr<CallLog> log = std::make_shared<CallLog>();  // shared with the fakes
+  std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
   FakeTickClock* clock;
   FakeDuplicationPort* duplication;
   FakeGdiPort* gdi;

@@ -1,41 +1,28 @@
-// A JPEG encoder port for the capture engine tests. Its "JPEG" is the text "JPEG <w>x<h>
-// q<quality> s<subsampling>" of what the frame was told; the bitmap's pixels are kept. One
-// call can be made to fail by name, Stat and Read can report other sizes, and every call (a
-// Release only when it let something go) is logged as a short line, GUIDs as data1:data4[7].
+// A JPEG encoder port for the capture engine tests, whose "JPEG" is the text "JPEG <w>x<h>
+// q<quality> s<subsampling>" of what the frame was told; GUIDs are logged as data1:data4[7].
 #ifndef TESSO_TESTS_FAKES_FAKE_JPEG_ENCODER_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_JPEG_ENCODER_PORT_H_
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "desktop_host/jpeg_encoder_port.h"
-#include "tests/fakes/fake_duplication_port.h"
+#include "tests/fakes/shared_log.h"
 
 namespace tesso_test {
 
-class FakeJpegEncoderPort : public tesso::JpegEncoderPort {
- public:
+struct FakeJpegEncoderPort : tesso::JpegEncoderPort, Recorder<tesso::WicObject> {
   using Object = tesso::WicObject;
-  explicit FakeJpegEncoderPort(std::shared_ptr<CallLog> log) : log_(log) {}
-
-  // Script.
-  std::string fail;                   // the call that answers E_FAIL
-  std::optional<uint64_t> stat_size;  // reported instead of the file's size
-  bool short_read = false;            // Read reports one byte less
-  // Records.
-  std::set<Object> held;
-  std::vector<uint8_t> pixels;  // the last bitmap's
+  using Recorder::Recorder;
 
   bool Holds(Object object) override { return held.count(object) != 0; }
   void Release(Object object) override {
     static const char* const kNames[] = {"WicFactory", "Bitmap",  "Scaler", "Converter",
                                          "Stream",     "Encoder", "Frame",  "PropertyBag"};
-    if (held.erase(object) != 0) log_->push_back(std::string("Release ") + kNames[int(object)]);
+    Drop(object, kNames[static_cast<int>(object)]);
   }
   int32_t CoCreateInstance(const tesso::Guid& id, uint32_t context,
                            const tesso::Guid& interface_id) override {
@@ -43,10 +30,10 @@ class FakeJpegEncoderPort : public tesso::JpegEncoderPort {
                 {Object::Factory});
   }
   int32_t CreateBitmapFromMemory(uint32_t w, uint32_t h, const tesso::Guid& format, uint32_t stride,
-                                 uint32_t size, const uint8_t* data) override {
-    pixels.assign(data, data + size);
+                                 uint32_t bytes, const uint8_t* data) override {
+    pixels.assign(data, data + bytes);
     return Make("CreateBitmapFromMemory " + N(w) + " " + N(h) + " " + G(format) + " " + N(stride) +
-                    " " + N(size),
+                    " " + N(bytes),
                 {Object::Bitmap});
   }
   int32_t CreateBitmapScaler() override { return Make("CreateBitmapScaler", {Object::Scaler}); }
@@ -76,40 +63,39 @@ class FakeJpegEncoderPort : public tesso::JpegEncoderPort {
   int32_t WriteOption(const std::u16string& name, const tesso::OptionValue& value) override {
     char text[48];
     std::snprintf(text, sizeof(text), "%d %g %d", value.type, double(value.r4), value.ui1);
-    (name == u"ImageQuality" ? quality_ : subsampling_) = text;
-    return Make(std::string("WriteOption ") + (name == u"ImageQuality" ? "q " : "s ") + text);
+    const bool is_quality = name == u"ImageQuality";
+    (is_quality ? quality : subsampling) = text;
+    return Make(std::string("WriteOption ") + (is_quality ? "q " : "s ") + text);
   }
   int32_t InitializeFrame() override { return Make("InitializeFrame"); }
   int32_t SetSize(uint32_t w, uint32_t h) override {
-    size_ = N(w) + "x" + N(h);
-    return Make("SetSize " + size_);
+    return Make("SetSize " + (size = N(w) + "x" + N(h)));
   }
   int32_t SetPixelFormat(tesso::Guid* format) override {
-    const int32_t hr = Make("SetPixelFormat " + G(*format));
+    const std::string call = "SetPixelFormat " + G(*format);
     *format = tesso::Guid();  // the encoder's own choice
-    return hr;
+    return Make(call);
   }
   int32_t WriteSource(Object source) override { return Make("WriteSource " + N(int(source))); }
   int32_t CommitFrame() override { return Make("CommitFrame"); }
   int32_t CommitEncoder() override {
-    file_ = "JPEG " + size_ + " q" + quality_.substr(2, quality_.rfind(' ') - 2) + " s" +
-            subsampling_.substr(subsampling_.rfind(' ') + 1);
+    file = "JPEG " + size + " q" + quality.substr(2, quality.rfind(' ') - 2) + " s" +
+           subsampling.substr(subsampling.rfind(' ') + 1);
     return Make("CommitEncoder");
   }
-  int32_t Stat(uint32_t flags, uint64_t* size) override {
-    *size = stat_size.value_or(file_.size());
+  int32_t Stat(uint32_t flags, uint64_t* bytes) override {
+    *bytes = stat_size.value_or(file.size());
     return Make("Stat " + N(flags));
   }
   int32_t Seek(int64_t offset, uint32_t origin) override {
     return Make("Seek " + N(offset) + " " + N(origin));
   }
-  int32_t Read(uint8_t* buffer, uint32_t size, uint32_t* read) override {
-    *read = std::min<uint32_t>(size, uint32_t(file_.size())) - (short_read ? 1 : 0);
-    std::copy(file_.begin(), file_.begin() + *read, buffer);
-    return Make("Read " + N(size));
+  int32_t Read(uint8_t* buffer, uint32_t count, uint32_t* read) override {
+    *read = std::min<uint32_t>(count, uint32_t(file.size())) - (short_read ? 1 : 0);
+    std::copy(file.begin(), file.begin() + *read, buffer);
+    return Make("Read " + N(count));
   }
 
- private:
   template <typename T>
   static std::string N(T value) {
     return std::to_string(value);
@@ -119,16 +105,11 @@ class FakeJpegEncoderPort : public tesso::JpegEncoderPort {
     std::snprintf(text, sizeof(text), "%08X:%02X", guid.data1, guid.data4[7]);
     return text;
   }
-  // Logs the call; E_FAIL when it is the failing one, else S_OK and `objects` held.
-  int32_t Make(const std::string& call, std::initializer_list<Object> objects = {}) {
-    log_->push_back(call);
-    if (call.substr(0, call.find(' ')) == fail) return static_cast<int32_t>(0x80004005u);
-    held.insert(objects);
-    return tesso::kSOk;
-  }
 
-  std::shared_ptr<CallLog> log_;
-  std::string size_, quality_, subsampling_, file_;
+  std::optional<uint64_t> stat_size;             // reported instead of the file's size
+  bool short_read = false;                       // Read reports one byte less
+  std::vector<uint8_t> pixels;                   // the last bitmap's
+  std::string size, quality, subsampling, file;  // what the frame was told
 };
 
 }  // namespace tesso_test

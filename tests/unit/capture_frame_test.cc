@@ -61,10 +61,9 @@ TEST_F(CaptureFrameTest, EncodeJpegRunsOnePipelineAndReleasesItOnEveryPath) {
         "CreateNewFrame", "WriteOption", "InitializeFrame", "SetSize", "SetPixelFormat",
         "WriteSource", "CommitFrame", "CommitEncoder", "Stat", "Seek", "Read"}) {
     SCOPED_TRACE(call);
-    f_.jpeg->fail = call;
+    f_.jpeg->fail[call] = {-1};
     EXPECT_FALSE(Encode(pixels, 4));
   }
-  f_.jpeg->fail.clear();
   for (const uint64_t size : {uint64_t{0}, uint64_t{1} << 32}) {
     f_.jpeg->stat_size = size;
     EXPECT_FALSE(Encode(pixels, 4));
@@ -141,10 +140,9 @@ TEST_F(CaptureFrameTest, AFailedEncodingLeavesNoJpegBehind) {
     const int64_t sequence = frame_.sequence;
     f_.gdi->screen[0] ^= 1;
     f_.capture->ReleaseAll();
-    f_.jpeg->fail = call;
+    f_.jpeg->fail[call] = {-1};
     EXPECT_EQ(Capture(), CaptureStatus::CaptureFailed);
     EXPECT_EQ(Frame(), "0x0 ");
-    f_.jpeg->fail.clear();
     ASSERT_EQ(Capture(), CaptureStatus::CaptureOk);
     EXPECT_GT(frame_.sequence, sequence);
   }
@@ -177,14 +175,14 @@ TEST_F(CaptureFrameTest, ALockedOrSecureDesktopBeforeOrAfterThePictureKeepsNothi
       {"no picture, then locked",
        [lost](FakeCapture* f) {
          f->duplication->frames = {{lost, 1}, {lost, 1}};
-         f->gdi->fail = "BitBlt";
+         f->gdi->fail["BitBlt"] = {-1};
          f->gdi->on_bitblt = [f] { f->SetDesktop(State::SessionLocked); };
        },
        CaptureStatus::CaptureSessionLocked},
       {"no picture",
        [lost](FakeCapture* f) {
          f->duplication->frames = {{lost, 1}, {lost, 1}};
-         f->gdi->fail = "GetDC";
+         f->gdi->fail["GetDC"] = {-1};
        },
        CaptureStatus::CaptureFailed},
       {"no display", [](FakeCapture* f) { f->display->monitors.clear(); },
@@ -194,7 +192,6 @@ TEST_F(CaptureFrameTest, ALockedOrSecureDesktopBeforeOrAfterThePictureKeepsNothi
     SCOPED_TRACE(c.name);
     f_ = FakeCapture();
     f_.duplication->adapters = {{{tesso::MonitorHandle{kFakeMonitor}, 1}}};
-    f_.duplication->SetDesktop(64, 48, 5);
     f_.duplication->frames = {{0, 1}};
     ASSERT_EQ(Capture(), CaptureStatus::CaptureOk);
     c.script(&f_);
