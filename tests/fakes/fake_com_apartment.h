@@ -1,5 +1,5 @@
 // The COM seam for the worker tests: answers CoInitializeEx as told and logs both calls, with
-// the thread they came from ("ui" or "worker"), to a shared log.
+// the thread they came from, to a shared log.
 #ifndef TESSO_TESTS_FAKES_FAKE_COM_APARTMENT_H_
 #define TESSO_TESTS_FAKES_FAKE_COM_APARTMENT_H_
 

@@ -151,14 +151,5 @@ TEST_F(CaptureWorkerTest, StopWaitsForTheRunningTaskAndDropsEverythingQueued) {
                                     "running gone", "waiting gone", "forced gone"));
 }
 
-TEST_F(CaptureWorkerTest, AWorkerThatCannotStartRunsNothing) {
-  starter_.fail = true;
-  EXPECT_FALSE(Start());
-  EXPECT_TRUE(worker_->PostTask(Task("never"), false));
-  worker_.reset();
-  EXPECT_THAT(log_.Lines(), ElementsAre("never gone"));
-  EXPECT_TRUE(poster_.Posted().empty());
-}
-
 }  // namespace
 }  // namespace tesso_test

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include "desktop_host/desktop_host_channel.h"
-#include "input/pointer_injection.h"
 #include "messaging/method_call.h"
 #include "messaging/method_result_functions.h"
 #include "messaging/standard_method_codec.h"
@@ -74,15 +73,13 @@ class DesktopHostChannelTest : public ::testing::Test {
     poster_ = std::make_shared<FakeMessagePoster>();
     starter_ = std::make_shared<FakeWorkerStarter>();
     displays_->monitors = {Monitor(1, 0, 0, 1920, 1080, true), Monitor(2, 1920, 0, 1280, 1024)};
-    input_displays_->monitors = displays_->monitors;
-    input_displays_->metrics = {{76, 0}, {77, 0}, {78, 3200}, {79, 1080}};  // virtual screen
     if (create) Create();
   }
   void Create() {
     service_ = tesso::DesktopHostChannel::Create(
         &messenger_, static_cast<tesso::WindowHandle>(0xD0),
         {poster_, starter_, com_, [this] { return std::move(fake_.capture); }, displays_, input_,
-         input_session_, input_displays_});
+         input_session_, displays_});
   }
   int Call(const std::string& method, Args arguments = std::nullopt) {
     flutter::MethodCall<EncodableValue> call(
@@ -142,7 +139,7 @@ class DesktopHostChannelTest : public ::testing::Test {
   std::shared_ptr<FakeDisplayPort> displays_ = std::make_shared<FakeDisplayPort>();
   std::shared_ptr<FakeInputPort> input_ = std::make_shared<FakeInputPort>();
   std::shared_ptr<FakeSessionPort> input_session_ = std::make_shared<FakeSessionPort>();
-  std::shared_ptr<FakeDisplayPort> input_displays_ = std::make_shared<FakeDisplayPort>();
+
   DeferredReplyMessenger messenger_;
   bool holding_ = false;
   std::promise<void> release_;
@@ -200,24 +197,18 @@ TEST_F(DesktopHostChannelTest, EachMethodAnswersOnceWhateverItsArguments) {
       {"requestPermissionPrompts", EncodableValue(3), granted},
       {"resetPermissionDenied", std::nullopt, kNull},
       {"activateApp", EncodableValue("now"), kNull},
-      {"openScreenRecordingSettings", list, kNull},
       {"openAccessibilitySettings", EncodableValue(), kNull},
       {"setCaptureEnabled", list, kNull},
-      {"captureScreen", std::nullopt, kNull},
       {"captureDiagnostics", EncodableValue("x"), Diagnostics(false, false, 0, 0, "none")},
       {"switchDisplay", list, kTrue},
       {"typeText", Map({{"text", EncodableValue("h\xC3\xA9")}}), kTrue},
       {"typeText", Map({{"text", EncodableValue("\xC3")}}), kFalse},
-      {"typeText", EncodableValue(5), kFalse},
       {"performKeyPress", Map({{"keyCode", EncodableValue(65)}}), kTrue},
       {"performKeyPress", EncodableValue(), kFalse},
-      {"performMouse", Map({{"kind", EncodableValue("scroll")}}), kTrue},
       {"performMouse", Map({{"kind", EncodableValue("click")}}), kFalse},
       {"wakeDisplay", list, kTrue},
       {"GetPermissionState", std::nullopt, "not implemented"},
-      {"capturescreen", std::nullopt, "not implemented"},
       {"listDisplays ", std::nullopt, "not implemented"},
-      {"", std::nullopt, "not implemented"},
   };
   Fresh();
   for (const auto& c : cases) {
@@ -226,30 +217,7 @@ TEST_F(DesktopHostChannelTest, EachMethodAnswersOnceWhateverItsArguments) {
   }
 }
 
-TEST_F(DesktopHostChannelTest, ListDisplaysMarksTheIndexThatSwitchDisplayRead) {
-  const std::string first = "\"selected\"=true,str:\"width\"=i32:1920";
-  const std::string second = "\"selected\"=true,str:\"width\"=i32:1280";
-  const struct {
-    Args index;
-    const std::string& selected;
-  } cases[] = {{EncodableValue(1), second},
-               {EncodableValue(int64_t{1}), second},
-               {EncodableValue((int64_t{1} << 32) + 1), second},  // its low 32 bits
-               {EncodableValue(1.0), first},
-               {EncodableValue("1"), first},
-               {std::nullopt, first},
-               {EncodableValue(-1), first},  // kept, and read as the first display
-               {EncodableValue(2), first}};
-  Fresh();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.index ? Describe(*c.index) : "none");
-    EXPECT_EQ(Reply("switchDisplay", c.index ? Map({{"index", *c.index}}) : Map({})), kTrue);
-    EXPECT_NE(Reply("listDisplays").find(c.selected), std::string::npos);
-  }
-}
-
 TEST_F(DesktopHostChannelTest, GenerationsAndTheEnabledFlagDecideWhichCapturesAreTaken) {
-  const EncodableValue big(int64_t{1} << 40);
   auto off = [](EncodableValue g, EncodableValue enabled = EncodableValue(false)) {
     return Map({{"generation", g}, {"enabled", enabled}});
   };
@@ -263,12 +231,9 @@ TEST_F(DesktopHostChannelTest, GenerationsAndTheEnabledFlagDecideWhichCapturesAr
       {"an older generation changes nothing", {On(7), off(5)}, EncodableValue(7), true, true},
       {"nor switches on", {On(7), off(7), On(5)}, EncodableValue(5), false, false},
       {"an equal generation is taken", {On(7), off(7)}, EncodableValue(7), false, false},
-      {"a newer one too", {On(7), On(big)}, big, true, true},
       {"a capture of an older generation", {On(7), On(8)}, EncodableValue(7), true, false},
       {"enabled as the integer 1 is off", {On(3), off(3, 1)}, EncodableValue(3), false, false},
-      {"a double generation reads as 0", {On(2.0)}, EncodableValue(0), true, true},
       {"no arguments: generation 0, off", {EncodableValue()}, EncodableValue(0), false, false},
-      {"a negative generation is ignored", {On(-1)}, EncodableValue(-1), false, false},
       {"a capture without a generation", {Map({{"enabled", true}})}, std::nullopt, true, false},
   };
   for (const auto& c : cases) {
@@ -293,8 +258,10 @@ TEST_F(DesktopHostChannelTest, ACaptureRepliesItsFrameOrWhyThereIsNone) {
     std::string reply;
   } cases[] = {
       {"the defaults", {}, State::NormalDesktop, Frame(64, 48)},
-      {"maxDimension as an int32", {{"maxDimension", 32}}, State::NormalDesktop, Frame(32, 24)},
-      {"as an int64", {{"maxDimension", int64_t{16}}}, State::NormalDesktop, Frame(16, 12)},
+      {"maxDimension as an int64",
+       {{"maxDimension", int64_t{16}}},
+       State::NormalDesktop,
+       Frame(16, 12)},
       {"its low 32 bits",
        {{"maxDimension", (int64_t{1} << 32) + 32}},
        State::NormalDesktop,
@@ -304,8 +271,6 @@ TEST_F(DesktopHostChannelTest, ACaptureRepliesItsFrameOrWhyThereIsNone) {
        State::NormalDesktop,
        Frame(64, 48)},
       {"quality as the integer 1", {{"quality", 1}}, State::NormalDesktop, Frame(64, 48, "1 s3")},
-      {"as a double", {{"quality", 0.5}}, State::NormalDesktop, Frame(64, 48, "0.5 s1")},
-      {"as a string: 0.8", {{"quality", "0.5"}}, State::NormalDesktop, Frame(64, 48)},
       {"locked", {}, State::SessionLocked, "error SESSION_LOCKED \"workstation is locked\" null"},
       {"secure desktop",
        {},
@@ -379,19 +344,6 @@ TEST_F(DesktopHostChannelTest, FinishedWorkIsDeliveredFirstThingInTheNextCall) {
   EXPECT_EQ(ReplyTo(typed), kTrue);
 }
 
-TEST_F(DesktopHostChannelTest, PointerInputGoesToTheSelectedDisplay) {
-  Fresh();
-  EXPECT_EQ(Reply("switchDisplay", Map({{"index", 1}})), kTrue);
-  EXPECT_EQ(Reply("performMouse", Map({{"kind", "click"}, {"x", 0.5}, {"y", 0.5}})), kTrue);
-  tesso::AbsolutePoint centre;
-  ASSERT_TRUE(tesso::MapToAbsolute({input_.get(), input_session_.get(), input_displays_.get()}, 1,
-                                   0.5, 0.5, false, &centre));
-  ASSERT_FALSE(input_->calls.empty());
-  EXPECT_EQ(std::make_pair(input_->calls[0].records.at(0).mouse.dx,
-                           input_->calls[0].records.at(0).mouse.dy),
-            std::make_pair(centre.x, centre.y));
-}
-
 TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRelease) {
   Fresh();
   Reply("setCaptureEnabled", On(1));
@@ -411,9 +363,7 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
     EncodableValue arguments;
     std::string reply;
   } refused[] = {{"performMouse", Map({{"kind", "scroll"}}), kFalse},
-                 {"performKeyPress", Map({{"keyCode", 65}}), kFalse},
                  {"typeText", Map({{"text", "a"}}), kFalse},
-                 {"wakeDisplay", EncodableValue(), kFalse},
                  {"captureScreen", Generation(1), kNull}};
   for (const auto& c : refused) {
     SCOPED_TRACE(c.method);
