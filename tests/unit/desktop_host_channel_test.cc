@@ -4,6 +4,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,13 +41,16 @@ EncodableValue Map(std::initializer_list<std::pair<const char*, EncodableValue>>
 EncodableValue Generation(EncodableValue g) { return Map({{"generation", g}}); }
 EncodableValue On(EncodableValue g) { return Map({{"generation", g}, {"enabled", true}}); }
 
-std::string Diagnostics(bool enabled, bool pending, int requests, int encoded,
-                        const char* backend) {
-  auto flag = [](bool b) { return b ? "true" : "false"; };
-  return std::string("success map:{str:\"backend\"=str:\"") + backend +
-         "\",str:\"enabled\"=" + flag(enabled) + ",str:\"encoded\"=i64:" + std::to_string(encoded) +
-         ",str:\"pending\"=" + flag(pending) + ",str:\"requests\"=i64:" + std::to_string(requests) +
-         "}";
+// The diagnostics reply for "<enabled> <pending> <requests> <encoded> <backend>" (flags 0 or 1).
+std::string Diagnostics(const std::string& spec) {
+  std::istringstream in(spec);
+  int enabled = 0, pending = 0;
+  std::string requests, encoded, backend;
+  in >> enabled >> pending >> requests >> encoded >> backend;
+  auto flag = [](int on) { return on ? "true" : "false"; };
+  return "success map:{str:\"backend\"=str:\"" + backend + "\",str:\"enabled\"=" + flag(enabled) +
+         ",str:\"encoded\"=i64:" + encoded + ",str:\"pending\"=" + flag(pending) +
+         ",str:\"requests\"=i64:" + requests + "}";
 }
 
 // The reply holding the fake JPEG of a width x height picture.
@@ -199,7 +203,7 @@ TEST_F(DesktopHostChannelTest, EachMethodAnswersOnceWhateverItsArguments) {
       {"activateApp", EncodableValue("now"), kNull},
       {"openAccessibilitySettings", EncodableValue(), kNull},
       {"setCaptureEnabled", list, kNull},
-      {"captureDiagnostics", EncodableValue("x"), Diagnostics(false, false, 0, 0, "none")},
+      {"captureDiagnostics", EncodableValue("x"), Diagnostics("0 0 0 0 none")},
       {"switchDisplay", list, kTrue},
       {"typeText", Map({{"text", EncodableValue("h\xC3\xA9")}}), kTrue},
       {"typeText", Map({{"text", EncodableValue("\xC3")}}), kFalse},
@@ -217,85 +221,67 @@ TEST_F(DesktopHostChannelTest, EachMethodAnswersOnceWhateverItsArguments) {
   }
 }
 
-TEST_F(DesktopHostChannelTest, GenerationsAndTheEnabledFlagDecideWhichCapturesAreTaken) {
-  auto off = [](EncodableValue g, EncodableValue enabled = EncodableValue(false)) {
-    return Map({{"generation", g}, {"enabled", enabled}});
-  };
-  const struct {
-    const char* name;
-    std::vector<EncodableValue> switches;
-    Args generation;  // of the "captureScreen" after them
-    bool enabled;
-    bool taken;
-  } cases[] = {
-      {"an older generation changes nothing", {On(7), off(5)}, EncodableValue(7), true, true},
-      {"nor switches on", {On(7), off(7), On(5)}, EncodableValue(5), false, false},
-      {"an equal generation is taken", {On(7), off(7)}, EncodableValue(7), false, false},
-      {"a capture of an older generation", {On(7), On(8)}, EncodableValue(7), true, false},
-      {"enabled as the integer 1 is off", {On(3), off(3, 1)}, EncodableValue(3), false, false},
-      {"no arguments: generation 0, off", {EncodableValue()}, EncodableValue(0), false, false},
-      {"a capture without a generation", {Map({{"enabled", true}})}, std::nullopt, true, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Fresh();
-    for (const EncodableValue& arguments : c.switches) {
-      EXPECT_EQ(Reply("setCaptureEnabled", arguments), kNull);
-    }
-    EXPECT_EQ(Reply("captureScreen", c.generation ? Generation(*c.generation) : Map({})),
-              c.taken ? Frame(64, 48) : kNull);
-    EXPECT_EQ(Reply("captureDiagnostics"),
-              Diagnostics(c.enabled, false, c.taken, c.taken, c.taken ? "gdi" : "none"));
-  }
-}
-
-TEST_F(DesktopHostChannelTest, ACaptureRepliesItsFrameOrWhyThereIsNone) {
+TEST_F(DesktopHostChannelTest, GenerationsTheSwitchAndTheArgumentsDecideWhatACaptureGets) {
   using State = tesso::InputDesktopState;
+  const State kUser = State::NormalDesktop;
+  auto off = [](int g, EncodableValue on = false) {
+    return Map({{"generation", g}, {"enabled", on}});
+  };
+  auto args = [](int g, const char* key, EncodableValue value) {
+    return Map({{"generation", g}, {key, value}});
+  };
+  const std::string none = "0 0 0 0 none";
   const struct {
-    const char* name;
-    std::vector<std::pair<const char*, EncodableValue>> arguments;
+    std::vector<EncodableValue> switches;  // "setCaptureEnabled" arguments, in order
+    EncodableValue capture;
     State desktop;
     std::string reply;
+    std::string diagnostics;
   } cases[] = {
-      {"the defaults", {}, State::NormalDesktop, Frame(64, 48)},
-      {"maxDimension as an int64",
-       {{"maxDimension", int64_t{16}}},
-       State::NormalDesktop,
-       Frame(16, 12)},
-      {"its low 32 bits",
-       {{"maxDimension", (int64_t{1} << 32) + 32}},
-       State::NormalDesktop,
-       Frame(32, 24)},
-      {"a double maxDimension: 1920",
-       {{"maxDimension", 32.0}},
-       State::NormalDesktop,
-       Frame(64, 48)},
-      {"quality as the integer 1", {{"quality", 1}}, State::NormalDesktop, Frame(64, 48, "1 s3")},
-      {"locked", {}, State::SessionLocked, "error SESSION_LOCKED \"workstation is locked\" null"},
-      {"secure desktop",
-       {},
+      {{On(7), off(5)}, Generation(7), kUser, Frame(64, 48), "1 0 1 1 gdi"},
+      {{On(7), off(7), On(5)}, Generation(5), kUser, kNull, none},
+      {{On(7), On(8)}, Generation(7), kUser, kNull, "1 0 0 0 none"},
+      {{On(3), off(3, 1)}, Generation(3), kUser, kNull, none},
+      {{EncodableValue()}, Generation(0), kUser, kNull, none},
+      {{Map({{"enabled", true}})}, Map({}), kUser, kNull, "1 0 0 0 none"},
+      {{On(1)},
+       args(1, "maxDimension", (int64_t{1} << 32) + 32),
+       kUser,
+       Frame(32, 24),
+       "1 0 1 1 gdi"},
+      {{On(1)}, args(1, "maxDimension", 32.0), kUser, Frame(64, 48), "1 0 1 1 gdi"},
+      {{On(1)}, args(1, "quality", 1), kUser, Frame(64, 48, "1 s3"), "1 0 1 1 gdi"},
+      {{On(1)},
+       Generation(1),
+       State::SessionLocked,
+       "error SESSION_LOCKED \"workstation is locked\" null",
+       "1 0 1 0 none"},
+      {{On(1)},
+       Generation(1),
        State::SecureDesktop,
-       "error SECURE_DESKTOP \"a secure desktop owns the screen\" null"},
-      {"no picture",
-       {{"maxDimension", -1}},
-       State::NormalDesktop,
-       "error CAPTURE_FAILED \"\" null"},
+       "error SECURE_DESKTOP \"a secure desktop owns the screen\" null",
+       "1 0 1 0 none"},
+      {{On(1)},
+       args(1, "maxDimension", -1),
+       kUser,
+       "error CAPTURE_FAILED \"\" null",
+       "1 0 1 0 none"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(Describe(c.capture));
     Fresh();
     fake_.SetDesktop(c.desktop);
     if (c.reply.find("FAILED") != std::string::npos) fake_.gdi->fail["GetDC"] = {-1};
-    EncodableMap arguments = {{EncodableValue("generation"), EncodableValue(9)}};
-    for (const auto& [key, value] : c.arguments) arguments[EncodableValue(key)] = value;
-    Reply("setCaptureEnabled", On(9));
-    EXPECT_EQ(Reply("captureScreen", EncodableValue(arguments)), c.reply);
-    const bool framed = c.reply.rfind("success", 0) == 0;
-    EXPECT_EQ(Reply("captureDiagnostics"),
-              Diagnostics(true, false, 1, framed, framed ? "gdi" : "none"));
-    // An unchanged screen: the same frame under the same sequence.
-    EXPECT_EQ(framed ? Reply("captureScreen", EncodableValue(arguments)) : c.reply, c.reply);
+    for (const EncodableValue& arguments : c.switches) {
+      EXPECT_EQ(Reply("setCaptureEnabled", arguments), kNull);
+    }
+    EXPECT_EQ(Reply("captureScreen", c.capture), c.reply);
+    EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(c.diagnostics));
   }
+  // An unchanged screen: the same frame under the same sequence.
+  fake_.SetDesktop(kUser);
+  EXPECT_EQ(Reply("captureScreen", Generation(1)), Frame(64, 48));
+  EXPECT_EQ(Reply("captureScreen", Generation(1)), Frame(64, 48));
 }
 
 TEST_F(DesktopHostChannelTest, OneCaptureInFlightKeepsItsDisplayAndAStaleOneIsAnsweredNull) {
@@ -303,11 +289,11 @@ TEST_F(DesktopHostChannelTest, OneCaptureInFlightKeepsItsDisplayAndAStaleOneIsAn
     const char* method;
     EncodableValue arguments;  // while the capture runs
     std::string reply;
-    bool enabled;
+    const char* diagnostics;  // after it
   } cases[] = {
-      {"switchDisplay", Map({{"index", 1}}), Frame(64, 48), true},
-      {"setCaptureEnabled", On(8), kNull, true},
-      {"setCaptureEnabled", Generation(7), kNull, false},
+      {"switchDisplay", Map({{"index", 1}}), Frame(64, 48), "1 0 1 1 gdi"},
+      {"setCaptureEnabled", On(8), kNull, "1 0 1 0 gdi"},
+      {"setCaptureEnabled", Generation(7), kNull, "0 0 1 0 gdi"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Describe(c.arguments));
@@ -318,16 +304,16 @@ TEST_F(DesktopHostChannelTest, OneCaptureInFlightKeepsItsDisplayAndAStaleOneIsAn
     Reply("setCaptureEnabled", On(7));
     const int first = HoldCapture(Generation(7));
     EXPECT_EQ(Reply("captureScreen", Generation(7)), kNull);
-    EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, true, 1, 0, "none"));
+    EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics("1 1 1 0 none"));
     Reply(c.method, c.arguments);
     release_.set_value();
     holding_ = false;
     EXPECT_EQ(Wait(first), c.reply);
-    EXPECT_EQ(Reply("captureDiagnostics"),
-              Diagnostics(c.enabled, false, 1, c.enabled && c.reply != kNull, "gdi"));
+    EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(c.diagnostics));
     // Switching off released the imaging factory, which a capture keeps otherwise.
-    poster_->WaitForPosts(c.enabled ? 1 : 2);
-    EXPECT_EQ(fake_.jpeg->held.empty(), !c.enabled);
+    const bool off = c.diagnostics[0] == '0';
+    poster_->WaitForPosts(off ? 2 : 1);
+    EXPECT_EQ(fake_.jpeg->held.empty(), off);
   }
 }
 
@@ -369,7 +355,7 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
     SCOPED_TRACE(c.method);
     EXPECT_EQ(ReplyTo(Call(c.method, c.arguments)), c.reply);
   }
-  EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(true, false, 1, 0, "none"));
+  EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics("1 0 1 0 none"));
   EXPECT_EQ(Reply("setCaptureEnabled", Generation(1)), kNull);  // its release is queued
   release_.set_value();
   holding_ = false;
