@@ -96,22 +96,6 @@ TEST_F(CaptureWorkerTest, TasksRunInOrderAndTheirCompletionsOnlyWhenDrained) {
                                     "1 gone", "2 gone", "3 gone"));
 }
 
-TEST_F(CaptureWorkerTest, AFullQueueRefusesAndDestroysAnUnforcedTaskButTakesAForcedOne) {
-  ASSERT_TRUE(Start());
-  ASSERT_TRUE(worker_->PostTask(Task("blocker", gate_), false));
-  log_.Lines(3);  // running: the queue is empty again
-  for (int n = 1; n <= 32; ++n) ASSERT_TRUE(worker_->PostTask(Task(std::to_string(n)), false));
-  EXPECT_FALSE(worker_->PostTask(Task("33"), false));
-  EXPECT_EQ(log_.Lines().back(), "33 gone");  // before PostTask returned, unrun
-  EXPECT_TRUE(worker_->PostTask(Task("forced"), true));
-  open_.set_value();
-  poster_.WaitForPosts(34);
-  std::vector<std::string> expected = {"task blocker", "33 gone"};
-  for (int n = 1; n <= 32; ++n) expected.push_back("task " + std::to_string(n));
-  expected.push_back("task forced");
-  EXPECT_THAT(Since(2), ElementsAreArray(expected));
-}
-
 TEST_F(CaptureWorkerTest, ACompletionQueuedDuringADrainRunsAtTheNextAndAnEmptyOneIsSkipped) {
   ASSERT_TRUE(Start());
   ASSERT_TRUE(worker_->PostTask([](LoggingCapture&) { return Worker::Completion(); }, false));
