@@ -1,5 +1,5 @@
-// A duplication port and tick clock for the capture engine tests: scripted adapters, outputs,
-// frames and failures, and a desktop of known pixels.
+// A duplication port and tick clock for the capture engine tests: scripted
+// adapters, outputs, frames and failures, and a desktop of known pixels.
 #ifndef TESSO_TESTS_FAKES_FAKE_DUPLICATION_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_DUPLICATION_PORT_H_
 
@@ -55,21 +55,19 @@ struct FakeDuplicationPort : tesso::DuplicationPort, Recorder<tesso::DxgiObject>
     return Make("GetOutputDesc");
   }
   int32_t D3D11CreateDevice(uint32_t type, uint32_t flags, uint32_t sdk) override {
-    return Make("D3D11CreateDevice " + std::to_string(type) + " " + std::to_string(flags) + " " +
-                    std::to_string(sdk),
-                {Object::Device, Object::DeviceContext});
+    return Call({Object::Device, Object::DeviceContext}, "D3D11CreateDevice", type, flags, sdk);
   }
   int32_t QueryOutput1() override { return Make("QueryOutput1", {Object::Output1}); }
   int32_t DuplicateOutput() override { return Make("DuplicateOutput", {Object::Duplication}); }
-  // Answers from `frames` ({HRESULT, LastPresentTime}); none left: a wait timeout, which
-  // moves the clock on.
+  // Answers from `frames` ({HRESULT, LastPresentTime}); none left: a wait
+  // timeout, which moves the clock on.
   int32_t AcquireNextFrame(uint32_t timeout, int64_t* last_present_time) override {
     if (frames.empty()) clock->now += timeout;
     if (frames.empty()) frames.push_back({tesso::kDxgiErrorWaitTimeout, 0});
     fail["AcquireNextFrame"] = {frames.front().first};
     *last_present_time = frames.front().second;
     frames.pop_front();
-    return Make("AcquireNextFrame " + std::to_string(timeout), {Object::DesktopResource});
+    return Call({Object::DesktopResource}, "AcquireNextFrame", timeout);
   }
   int32_t ReleaseFrame() override { return Make("ReleaseFrame"); }
   int32_t QueryDesktopTexture() override {
@@ -95,15 +93,14 @@ struct FakeDuplicationPort : tesso::DuplicationPort, Recorder<tesso::DxgiObject>
   int32_t Map(uint32_t subresource, uint32_t type, uint32_t flags,
               tesso::MappedTexture* mapped) override {
     *mapped = {copy.data(), pitch != 0 ? pitch : desktop.width * 4};
-    return Make("Map " + std::to_string(subresource) + " " + std::to_string(type) + " " +
-                std::to_string(flags));
+    return Call({}, "Map", subresource, type, flags);
   }
-  void Unmap(uint32_t subresource) override { Make("Unmap " + std::to_string(subresource)); }
+  void Unmap(uint32_t subresource) override { Call({}, "Unmap", subresource); }
 
   // The call; DXGI_ERROR_NOT_FOUND past the last of `count`.
   int32_t Find(const char* call, uint32_t index, size_t count, Object object) {
     if (index >= count) fail[call] = {tesso::kDxgiErrorNotFound};
-    return Make(call + (" " + std::to_string(index)), {object});
+    return Call({object}, call, index);
   }
 
   FakeTickClock* clock;

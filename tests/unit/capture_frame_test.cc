@@ -48,6 +48,7 @@ TEST_F(CaptureFrameTest, EncodeJpegRunsOnePipelineAndReleasesItOnEveryPath) {
             "Release Stream, Release Converter, Release Scaler, Release Bitmap");
   f_.jpeg->fail["Read"] = {-1};
   EXPECT_FALSE(tesso::EncodeJpeg(*f_.jpeg, pixels, 4, 2, 2, 1, 0.5f, &bytes));
+  EXPECT_FALSE(tesso::EncodeJpeg(*f_.jpeg, {}, 0, 2, 2, 1, 0.5f, &bytes));
   EXPECT_EQ(f_.jpeg->held, std::set<tesso::WicObject>{tesso::WicObject::Factory});
 }
 

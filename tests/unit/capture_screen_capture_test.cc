@@ -122,11 +122,11 @@ TEST_F(ScreenCaptureTest, ACaptureAfterADuplicatedFramePollsWithoutWaiting) {
          f->duplication->frames = {{0, 1}};
        },
        "AcquireNextFrame 0, QueryDesktopTexture, GetDesktopTextureDesc, " + kCopy, false},
-      {"the last byte changed, rows apart",
+      {"the first byte changed, rows apart",
        [](FakeCapture* f, tesso::DisplayInfo*) {
          f->duplication->frames = {{0, 1}};
          f->duplication->pitch = 64 * 4 + 32;
-         f->duplication->screen.back() ^= 1;
+         f->duplication->screen[0] ^= 1;
        },
        "AcquireNextFrame 0, QueryDesktopTexture, GetDesktopTextureDesc, " + kCopy, true},
       {"another monitor",

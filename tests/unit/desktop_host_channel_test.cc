@@ -19,9 +19,9 @@
 #include "messaging/standard_method_codec.h"
 #include "tests/fakes/deferred_reply_messenger.h"
 #include "tests/fakes/fake_capture.h"
-#include "tests/fakes/fake_com_apartment.h"
 #include "tests/fakes/fake_input_port.h"
 #include "tests/fakes/fake_wake_ports.h"
+#include "tests/fakes/shared_log.h"
 #include "tests/unit/value_description.h"
 
 namespace tesso_test {
