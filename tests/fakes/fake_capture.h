@@ -1,13 +1,11 @@
-// A ScreenCapture over fake ports, with the fakes still reachable, for the capture engine and
-// the desktop host channel tests. By default: one primary 64 x 48 monitor (handle
-// kFakeMonitor) at (0, 0), a GDI screen of pattern 1 behind it, no duplication adapter (so
-// duplication is backed off and every picture is a GDI copy), the user's desktop, and a clock
-// that stands still.
+// A ScreenCapture over fake ports that log to one list, with the fakes still reachable. By
+// default: one primary 64 x 48 monitor (kFakeMonitor) at (0, 0) that GDI shows, no
+// duplication adapter, the user's desktop, and a clock that stands still.
 #ifndef TESSO_TESTS_FAKES_FAKE_CAPTURE_H_
 #define TESSO_TESTS_FAKES_FAKE_CAPTURE_H_
 
-#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "desktop_host/screen_capture.h"
 #include "input/input_desktop_guard.h"
@@ -16,26 +14,53 @@
 #include "tests/fakes/fake_gdi_port.h"
 #include "tests/fakes/fake_jpeg_encoder_port.h"
 #include "tests/fakes/fake_session_port.h"
-#include "tests/fakes/fake_tick_clock.h"
 
 namespace tesso_test {
 
 constexpr uintptr_t kFakeMonitor = 0x10001;
 
 struct FakeCapture {
-  FakeDuplicationPort* duplication = nullptr;
-  FakeGdiPort* gdi = nullptr;
-  FakeJpegEncoderPort* jpeg = nullptr;
-  FakeTickClock* clock = nullptr;
-  FakeDisplayPort* display = nullptr;
-  FakeSessionPort* session = nullptr;
+  explicit FakeCapture(bool dxgi_allowed = true) {
+    auto ports = std::make_unique<tesso::CapturePorts>();
+    ports->clock.reset(clock = new FakeTickClock);
+    ports->duplication.reset(duplication = new FakeDuplicationPort(log, clock));
+    ports->gdi.reset(gdi = new FakeGdiPort(log));
+    ports->jpeg.reset(jpeg = new FakeJpegEncoderPort(log));
+    ports->display.reset(display = new FakeDisplayPort);
+    ports->session.reset(session = new FakeSessionPort);
+    SetDisplay(64, 48);
+    capture = std::make_unique<tesso::ScreenCapture>(dxgi_allowed, std::move(ports));
+  }
+  // One primary monitor of width x height at (0, 0), which GDI shows.
+  void SetDisplay(int32_t width, int32_t height, uintptr_t monitor = kFakeMonitor) {
+    display->monitors = {Monitor(monitor, 0, 0, width, height, true)};
+    gdi->width = width;
+    gdi->screen = Pixels(size_t(width) * height * 4, 1);
+  }
+  // Makes the guard find `state`.
+  void SetDesktop(tesso::InputDesktopState state) {
+    using State = tesso::InputDesktopState;
+    session->desktop_name = state == State::NormalDesktop ? u"Default" : u"Winlogon";
+    // Session flags 0: WTS_SESSIONSTATE_LOCK.
+    session->session = tesso::SessionInfoEx{1, state == State::SessionLocked ? 0 : 1};
+  }
+  // The calls so far as "call, call, ...", forgotten.
+  std::string Take() {
+    std::string text;
+    for (const std::string& call : *log) text += (text.empty() ? "" : ", ") + call;
+    log->clear();
+    return text;
+  }
+
+  std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
+  FakeTickClock* clock;
+  FakeDuplicationPort* duplication;
+  FakeGdiPort* gdi;
+  FakeJpegEncoderPort* jpeg;
+  FakeDisplayPort* display;
+  FakeSessionPort* session;
   std::unique_ptr<tesso::ScreenCapture> capture;  // owns the fakes above
 };
-
-FakeCapture MakeFakeCapture(bool dxgi_allowed = true);
-
-// Makes the session port answer `state` to the guard.
-void SetDesktopState(FakeSessionPort* session, tesso::InputDesktopState state);
 
 }  // namespace tesso_test
 

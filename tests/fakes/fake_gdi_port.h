@@ -1,70 +1,85 @@
-// A GDI port for the capture engine tests: a virtual screen of known pixels that BitBlt copies
-// from, switches that make each call fail, a record of every call with the handles it took
-// and gave, and a count of the handles not yet given back.
+// A GDI port for the capture engine tests: a screen of known pixels that BitBlt copies from,
+// and each call logged with the handles it took and gave (numbered 1, 2, ...; 100 is a memory
+// context's stock bitmap, 0 a failure).
 #ifndef TESSO_TESTS_FAKES_FAKE_GDI_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_GDI_PORT_H_
 
-#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "desktop_host/gdi_port.h"
+#include "tests/fakes/shared_log.h"
 
 namespace tesso_test {
 
-class FakeGdiPort : public tesso::GdiPort {
- public:
-  // The bitmap every new memory context holds before another is selected.
-  static constexpr uintptr_t kStockBitmap = 100;
+struct FakeGdiPort : tesso::GdiPort, Recorder<int> {
+  using Dc = tesso::DcHandle;
+  using Object = tesso::GdiObjectHandle;
+  using Recorder::Recorder;
 
-  // A screen of width x height at (left, top) in a pattern of `seed`.
-  void SetScreen(int32_t left, int32_t top, int32_t width, int32_t height, uint8_t seed);
+  Dc GetDC(tesso::WindowHandle window) override { return Dc(Give("GetDC", N(window))); }
+  Dc CreateCompatibleDC(Dc dc) override {
+    selected = 100;
+    return Dc(Give("CreateCompatibleDC", N(dc)));
+  }
+  Object CreateDIBSection(Dc dc, const tesso::BitmapInfoHeader& info, uint32_t usage,
+                          uint8_t** bits) override {
+    header = info;
+    section.assign(size_t(info.width) * size_t(std::abs(info.height)) * 4, 0xCD);
+    *bits = no_bits ? nullptr : section.data();
+    return Object(Give("CreateDIBSection", N(dc) + " " + N(usage)));
+  }
+  Object SelectObject(Dc dc, Object object) override {
+    const uintptr_t previous = selected;
+    selected = uintptr_t(object);
+    Make("SelectObject " + N(dc) + " " + N(object) + " -> " + N(previous));
+    return Object(previous);
+  }
+  bool BitBlt(Dc to, int32_t x, int32_t y, int32_t w, int32_t h, Dc from, int32_t from_x,
+              int32_t from_y, uint32_t rop) override {
+    char call[96];
+    std::snprintf(call, sizeof(call), "BitBlt %d %d %d %d %d %d %d %d %08X", int(to), x, y, w, h,
+                  int(from), from_x, from_y, rop);
+    if (on_bitblt) on_bitblt();
+    for (int32_t row = 0; row < h; ++row) {
+      const size_t start = size_t(from_y + row - top) * width + size_t(from_x - left);
+      std::memcpy(&section[size_t(y + row) * w * 4], &screen[start * 4], size_t(w) * 4);
+    }
+    return Make(call) >= 0;
+  }
+  bool GdiFlush() override { return Make("GdiFlush") >= 0; }
+  bool DeleteObject(Object object) override { return Make("DeleteObject " + N(object)) >= 0; }
+  bool DeleteDC(Dc dc) override { return Make("DeleteDC " + N(dc)) >= 0; }
+  int32_t ReleaseDC(tesso::WindowHandle window, Dc dc) override {
+    return Make("ReleaseDC " + N(window) + " " + N(dc)) >= 0;
+  }
 
-  // Script: the virtual screen (pixels outside it copy as 0), and failures.
-  int32_t screen_left = 0;
-  int32_t screen_top = 0;
-  int32_t screen_width = 0;
-  int32_t screen_height = 0;
-  std::vector<uint8_t> screen;  // rows packed, 4 bytes a pixel
-  bool get_dc_fails = false;
-  bool compatible_dc_fails = false;
-  bool dib_fails = false;
-  bool dib_null_bits = false;
-  bool bitblt_fails = false;
-  std::function<void()> on_bitblt;  // runs inside each BitBlt, e.g. to switch desktops
+  template <typename Handle>
+  static std::string N(Handle handle) {
+    return std::to_string(uintptr_t(handle));
+  }
+  // Logs the call with the handle it gives.
+  uintptr_t Give(const std::string& name, const std::string& arguments) {
+    const uintptr_t handle = Make(name + " " + arguments) < 0 ? 0 : next++;
+    log->back() += " -> " + std::to_string(handle);
+    return handle;
+  }
 
-  // Records: handles are numbered 1, 2, ... in the order given out.
-  std::vector<std::string> calls;
-  std::vector<tesso::BitmapInfoHeader> headers;
-  // DCs and bitmaps given out and not given back.
-  int open_handles() const { return static_cast<int>(open_.size()); }
-
-  tesso::DcHandle GetDC(tesso::WindowHandle window) override;
-  tesso::DcHandle CreateCompatibleDC(tesso::DcHandle dc) override;
-  tesso::GdiObjectHandle CreateDIBSection(tesso::DcHandle dc, const tesso::BitmapInfoHeader& header,
-                                          uint32_t usage, uint8_t** bits) override;
-  tesso::GdiObjectHandle SelectObject(tesso::DcHandle dc, tesso::GdiObjectHandle object) override;
-  bool BitBlt(tesso::DcHandle destination, int32_t x, int32_t y, int32_t width, int32_t height,
-              tesso::DcHandle source, int32_t source_x, int32_t source_y, uint32_t rop) override;
-  bool GdiFlush() override;
-  bool DeleteObject(tesso::GdiObjectHandle object) override;
-  bool DeleteDC(tesso::DcHandle dc) override;
-  int32_t ReleaseDC(tesso::WindowHandle window, tesso::DcHandle dc) override;
-
- private:
-  struct Bitmap {
-    int32_t width = 0;
-    int32_t height = 0;  // negative: top-down rows
-    std::vector<uint8_t> bits;
-  };
-  uintptr_t Give();
-
-  uintptr_t next_ = 1;
-  std::map<uintptr_t, std::string> open_;    // handle -> its kind
-  std::map<uintptr_t, uintptr_t> selected_;  // memory DC -> bitmap
-  std::map<uintptr_t, Bitmap> bitmaps_;
+  // The screen, rows packed, with its top left corner at (left, top).
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  std::vector<uint8_t> screen;
+  bool no_bits = false;  // a section without pixels
+  std::function<void()> on_bitblt;
+  tesso::BitmapInfoHeader header;  // the last section's
+  std::vector<uint8_t> section;
+  uintptr_t next = 1;
+  uintptr_t selected = 0;
 };
 
 }  // namespace tesso_test

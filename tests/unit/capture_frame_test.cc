@@ -1,292 +1,128 @@
-// The frame pipeline and the JPEG encoding: the guard around the picture, output sizes,
-// quality, the JPEG cache with its sequence numbers, and the imaging pipeline's calls.
+// EncodeJpeg and CaptureFrame over fake ports: the imaging pipeline's calls, the output size
+// and quality, the JPEG cache, and the desktop guard around the picture.
 #include <cmath>
-#include <limits>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "desktop_host/capture_frame.h"
 #include "desktop_host/encode_jpeg.h"
 #include "tests/fakes/fake_capture.h"
-#include "tests/fakes/fake_pictures.h"
 
 namespace tesso_test {
 namespace {
 
 using tesso::CaptureStatus;
-using tesso::InputDesktopState;
-using tesso::WicObject;
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
-
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-class EncodeJpegTest : public ::testing::Test {
- protected:
-  bool Encode(int32_t out_width, int32_t out_height, float quality) {
-    port_.ClearRecords();
-    return tesso::EncodeJpeg(port_, pixels_, 4, 2, out_width, out_height, quality, &bytes_);
-  }
-  FakeJpegEncoderPort port_;
-  std::vector<uint8_t> pixels_ = PatternPixels(4, 2, 3);
-  std::vector<uint8_t> bytes_;
-};
-
-TEST_F(EncodeJpegTest, ScalesConvertsAndEncodesThroughOnePipelineThenReleasesIt) {
-  port_.CoCreateInstance(tesso::kClsidWicImagingFactory, 1, tesso::kIidWicImagingFactory);
-  ASSERT_TRUE(Encode(2, 1, 0.5f));
-  EXPECT_THAT(
-      port_.calls,
-      ElementsAre("CreateBitmapFromMemory 4 2 32bppBGR 16 32", "CreateBitmapScaler",
-                  "InitializeScaler Bitmap 2 1 3", "CreateFormatConverter",
-                  "InitializeConverter Scaler 24bppBGR 0 0 0", "CreateStreamOnHGlobal 1",
-                  "CreateEncoder Jpeg", "InitializeEncoder 2", "CreateNewFrame",
-                  "WriteOption ImageQuality 4 0.5", "WriteOption JpegYCrCbSubsampling 17 1",
-                  "InitializeFrame", "SetSize 2 1", "SetPixelFormat 24bppBGR",
-                  "WriteSource Converter", "CommitFrame", "CommitEncoder", "Stat 1", "Seek 0 0",
-                  "Read 26", "Release PropertyBag", "Release Frame", "Release Encoder",
-                  "Release Stream", "Release Converter", "Release Scaler", "Release Bitmap"));
-  FakeJpeg jpeg;
-  ASSERT_TRUE(ParseFakeJpeg(bytes_, &jpeg));
-  EXPECT_EQ(jpeg.pixels_hash, HashPixels(pixels_.data(), pixels_.size()));
-  ASSERT_TRUE(Encode(4, 2, 0.5f));
-  EXPECT_EQ(port_.calls[1], "CreateFormatConverter");
-  EXPECT_EQ(port_.calls[2], "InitializeConverter Bitmap 24bppBGR 0 0 0");
-  EXPECT_THAT(port_.misuse, IsEmpty());
-}
-
-TEST_F(EncodeJpegTest, EveryFailureReleasesWhatWasMadeAndFails) {
-  const char* calls[] = {"CreateBitmapFromMemory",
-                         "CreateBitmapScaler",
-                         "InitializeScaler",
-                         "CreateFormatConverter",
-                         "InitializeConverter",
-                         "CreateStreamOnHGlobal",
-                         "CreateEncoder",
-                         "InitializeEncoder",
-                         "CreateNewFrame",
-                         "WriteOption",
-                         "InitializeFrame",
-                         "SetSize",
-                         "SetPixelFormat",
-                         "WriteSource",
-                         "CommitFrame",
-                         "CommitEncoder",
-                         "Stat",
-                         "Seek",
-                         "Read"};
-  port_.CoCreateInstance(tesso::kClsidWicImagingFactory, 1, tesso::kIidWicImagingFactory);
-  for (const char* call : calls) {
-    SCOPED_TRACE(call);
-    port_.fail_call = call;
-    EXPECT_FALSE(Encode(2, 1, 0.9f));
-    EXPECT_THAT(port_.held(), ElementsAre(WicObject::Factory));
-  }
-  port_.fail_call.clear();
-  struct Sizes {
-    std::optional<uint64_t> stat;
-    std::optional<uint32_t> read;
-  } sizes[] = {{0, std::nullopt}, {uint64_t{1} << 32, std::nullopt}, {std::nullopt, 25}};
-  for (const Sizes& s : sizes) {
-    port_.stat_size = s.stat;
-    port_.read_count = s.read;
-    EXPECT_FALSE(Encode(2, 1, 0.9f));
-  }
-  pixels_.pop_back();
-  port_.stat_size.reset();
-  port_.read_count.reset();
-  EXPECT_FALSE(Encode(2, 1, 0.9f));
-  EXPECT_THAT(port_.calls, IsEmpty());
-  EXPECT_THAT(port_.misuse, IsEmpty());
-}
+using State = tesso::InputDesktopState;
 
 class CaptureFrameTest : public ::testing::Test {
  protected:
-  CaptureStatus Capture(int32_t max_dimension = 0, double quality = 0.8, int32_t index = 0) {
-    fake_.jpeg->ClearRecords();
-    fake_.gdi->calls.clear();
-    frame_ = tesso::ScreenCapture::Frame();
-    return tesso::CaptureFrame(*fake_.capture, index, max_dimension, quality, &frame_);
-  }
-  FakeJpeg Jpeg() {
-    FakeJpeg jpeg;
-    EXPECT_TRUE(ParseFakeJpeg(frame_.bytes, &jpeg));
-    return jpeg;
-  }
-  void SetDisplay(int32_t width, int32_t height) {
-    fake_.display->monitors = {Monitor(kFakeMonitor, 0, 0, width, height, true)};
-    fake_.gdi->SetScreen(0, 0, width, height, 1);
+  // The frame's size and its "JPEG", or the failure.
+  std::string Capture(int32_t max_dimension = 0, double quality = 0.8) {
+    tesso::ScreenCapture::Frame frame;
+    const CaptureStatus status =
+        tesso::CaptureFrame(*f_.capture, 0, max_dimension, quality, &frame);
+    return std::to_string(static_cast<int>(status)) + " " + std::to_string(frame.width) + "x" +
+           std::to_string(frame.height) + " #" + std::to_string(frame.sequence) + " " +
+           std::string(frame.bytes.begin(), frame.bytes.end());
   }
 
-  FakeCapture fake_ = MakeFakeCapture();
-  tesso::ScreenCapture::Frame frame_;
+  FakeCapture f_;
 };
 
-TEST_F(CaptureFrameTest, ScalesTheLongerSideToTheMaximumDimension) {
-  struct Case {
-    int32_t width, height, max_dimension, out_width, out_height;
-  } cases[] = {{3840, 2160, 1920, 1920, 1080},
-               {2560, 1440, 1000, 1000, 563},
-               {3000, 1, 1000, 1000, 1},
-               {1, 3000, 1000, 1, 1000},
-               {48, 64, 32, 24, 32},
-               {64, 48, 64, 64, 48},
-               {64, 48, 0, 64, 48},
-               {64, 48, -5, 64, 48}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " @" << c.max_dimension);
-    SetDisplay(c.width, c.height);
-    ASSERT_EQ(Capture(c.max_dimension), CaptureStatus::CaptureOk);
-    EXPECT_EQ(frame_.width, c.out_width);
-    EXPECT_EQ(frame_.height, c.out_height);
-    const FakeJpeg jpeg = Jpeg();
-    EXPECT_EQ(jpeg.width, static_cast<uint32_t>(c.out_width));
-    EXPECT_EQ(jpeg.height, static_cast<uint32_t>(c.out_height));
-    EXPECT_EQ(jpeg.scaled, c.out_width != c.width || c.out_height != c.height);
-  }
+TEST_F(CaptureFrameTest, EncodeJpegRunsOnePipelineAndReleasesItOnEveryPath) {
+  std::vector<uint8_t> pixels = Pixels(4 * 2 * 4, 3), bytes;
+  f_.jpeg->held = {tesso::WicObject::Factory};
+  ASSERT_TRUE(tesso::EncodeJpeg(*f_.jpeg, pixels, 4, 2, 2, 1, 0.5f, &bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "JPEG 2x1 q0.5 s1");
+  EXPECT_EQ(f_.jpeg->pixels, pixels);
+  EXPECT_EQ(f_.Take(),
+            "CreateBitmapFromMemory 4 2 6FDDC324:0E 16 32, CreateBitmapScaler, "
+            "InitializeScaler 1 2 1 3, CreateFormatConverter, "
+            "InitializeConverter 2 6FDDC324:0C 0 0 0, CreateStreamOnHGlobal 1, "
+            "CreateEncoder 19E4A5AA:57, InitializeEncoder 2, CreateNewFrame, "
+            "WriteOption q 4 0.5 0, WriteOption s 17 0 1, InitializeFrame, SetSize 2x1, "
+            "SetPixelFormat 6FDDC324:0C, WriteSource 3, CommitFrame, CommitEncoder, Stat 1, "
+            "Seek 0 0, Read 16, Release PropertyBag, Release Frame, Release Encoder, "
+            "Release Stream, Release Converter, Release Scaler, Release Bitmap");
+  f_.jpeg->fail["Read"] = {-1};
+  EXPECT_FALSE(tesso::EncodeJpeg(*f_.jpeg, pixels, 4, 2, 2, 1, 0.5f, &bytes));
+  EXPECT_FALSE(tesso::EncodeJpeg(*f_.jpeg, {}, 0, 2, 2, 1, 0.5f, &bytes));
+  EXPECT_EQ(f_.jpeg->held, std::set<tesso::WicObject>{tesso::WicObject::Factory});
 }
 
-TEST_F(CaptureFrameTest, ClampsTheQualityAndPicksTheSubsampling) {
-  struct Case {
+TEST_F(CaptureFrameTest, TheLongerSideBecomesTheMaximumAndTheQualityIsClamped) {
+  const struct {
+    int32_t width, height, max_dimension;
     double quality;
-    const char* written;
-    const char* subsampling;
-  } cases[] = {{0.05, "4 0.1", "17 1"}, {0.75, "4 0.75", "17 3"}, {0.7499, "4 0.7499", "17 1"},
-               {2.0, "4 1", "17 3"},    {kNaN, "4 0.8", "17 3"},  {-1.0, "4 0.1", "17 1"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.quality);
-    ASSERT_EQ(Capture(0, c.quality), CaptureStatus::CaptureOk);
-    std::vector<std::string> options;
-    for (const std::string& call : fake_.jpeg->calls) {
-      if (call.rfind("WriteOption", 0) == 0) options.push_back(call);
-    }
-    EXPECT_THAT(options,
-                ElementsAre(std::string("WriteOption ImageQuality ") + c.written,
-                            std::string("WriteOption JpegYCrCbSubsampling ") + c.subsampling));
+    const char* frame;
+  } cases[] = {{3840, 2160, 1920, 0.8, "0 1920x1080 #1 JPEG 1920x1080 q0.8 s3"},
+               {2560, 1440, 1000, 0.05, "0 1000x563 #2 JPEG 1000x563 q0.1 s1"},
+               {1, 3000, 1000, 0.7499, "0 1x1000 #3 JPEG 1x1000 q0.7499 s1"},
+               {48, 64, 32, 2.0, "0 24x32 #4 JPEG 24x32 q1 s3"},
+               {64, 48, -5, NAN, "0 64x48 #5 JPEG 64x48 q0.8 s3"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.frame);
+    f_.SetDisplay(c.width, c.height);
+    EXPECT_EQ(Capture(c.max_dimension, c.quality), c.frame);
   }
+  EXPECT_EQ(f_.jpeg->pixels, f_.gdi->screen);
 }
 
-TEST_F(CaptureFrameTest, HandsOutTheCachedJpegUntilPictureOrSettingsChange) {
-  struct Step {
-    const char* what;
-    std::function<void(FakeCapture*)> change;
-    int32_t max_dimension;
-    double quality;
-    int64_t sequence;
-  } steps[] = {
-      {"first", [](FakeCapture*) {}, 0, 0.8, 1},
-      {"unchanged", [](FakeCapture*) {}, 0, 0.8, 1},
-      {"other quality", [](FakeCapture*) {}, 0, 0.6, 2},
-      {"quality clamped the same", [](FakeCapture*) {}, 0, 0.6000000001, 2},
-      {"other size", [](FakeCapture*) {}, 32, 0.6, 3},
-      {"screen changed", [](FakeCapture* f) { f->gdi->screen[5] ^= 1; }, 32, 0.6, 4},
-      {"display switched",
-       [](FakeCapture* f) { f->display->monitors = {Monitor(0x20002, 0, 0, 64, 48, true)}; }, 32,
-       0.6, 5},
-      {"display resized",
-       [](FakeCapture* f) { f->display->monitors = {Monitor(0x20002, 0, 0, 32, 48, true)}; }, 32,
-       0.6, 6},
-      {"released", [](FakeCapture* f) { f->capture->ReleaseAll(); }, 32, 0.6, 7},
-  };
-  tesso::ScreenCapture::Frame previous;
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.what);
-    step.change(&fake_);
-    ASSERT_EQ(Capture(step.max_dimension, step.quality), CaptureStatus::CaptureOk);
-    EXPECT_EQ(frame_.sequence, step.sequence);
-    const bool reused = fake_.jpeg->calls.empty();
-    EXPECT_EQ(reused, frame_.sequence == previous.sequence);
-    if (reused) {
-      EXPECT_EQ(frame_.bytes, previous.bytes);
-    }
-    previous = frame_;
-  }
-  EXPECT_EQ(fake_.jpeg->factories_made, 2);
-  EXPECT_THAT(fake_.jpeg->misuse, IsEmpty());
+TEST_F(CaptureFrameTest, TheJpegIsKeptUntilThePictureOrTheSettingsChange) {
+  EXPECT_EQ(Capture(), "0 64x48 #1 JPEG 64x48 q0.8 s3");
+  EXPECT_EQ(Capture(), "0 64x48 #1 JPEG 64x48 q0.8 s3");
+  EXPECT_EQ(Capture(0, 0.6), "0 64x48 #2 JPEG 64x48 q0.6 s1");
+  EXPECT_EQ(Capture(0, 0.6000000001), "0 64x48 #2 JPEG 64x48 q0.6 s1");  // the same float
+  EXPECT_EQ(Capture(32, 0.6), "0 32x24 #3 JPEG 32x24 q0.6 s1");
+  f_.gdi->screen[5] ^= 1;
+  EXPECT_EQ(Capture(32, 0.6), "0 32x24 #4 JPEG 32x24 q0.6 s1");
+  f_.SetDisplay(64, 40);
+  EXPECT_EQ(Capture(32, 0.6), "0 32x20 #5 JPEG 32x20 q0.6 s1");
+  f_.Take();
+  f_.capture->ReleaseAll();
+  EXPECT_EQ(f_.Take(), "Release WicFactory");
+  f_.jpeg->fail["CommitEncoder"] = {-1};
+  EXPECT_EQ(Capture(32, 0.6), "3 0x0 #0 ");
+  EXPECT_NE(f_.Take().find("CoCreateInstance"), std::string::npos);
+  EXPECT_EQ(Capture(32, 0.6), "0 32x20 #6 JPEG 32x20 q0.6 s1");  // no JPEG was kept
 }
 
-TEST_F(CaptureFrameTest, AFailedEncodingLeavesNoCacheBehind) {
-  const char* calls[] = {"CoCreateInstance", "CreateBitmapFromMemory", "WriteSource", "Read"};
-  int64_t sequence = 0;
-  for (const char* call : calls) {
-    SCOPED_TRACE(call);
-    fake_.capture->ReleaseAll();  // the factory is made again
-    ASSERT_EQ(Capture(), CaptureStatus::CaptureOk);
-    sequence = frame_.sequence;
-    fake_.gdi->screen[0] ^= 1;
-    if (std::string(call) == "CoCreateInstance") fake_.capture->ReleaseAll();
-    fake_.jpeg->fail_call = call;
-    EXPECT_EQ(Capture(), CaptureStatus::CaptureFailed);
-    EXPECT_THAT(frame_.bytes, IsEmpty());
-    fake_.jpeg->fail_call.clear();
-    ASSERT_EQ(Capture(), CaptureStatus::CaptureOk);
-    EXPECT_EQ(Jpeg().pixels_hash, HashPixels(fake_.gdi->screen.data(), fake_.gdi->screen.size()));
-    EXPECT_GT(frame_.sequence, sequence);
-  }
-}
-
-TEST_F(CaptureFrameTest, RefusesLockedAndSecureDesktopsKeepingNothing) {
-  fake_.duplication->adapters = {{FakeOutput{{tesso::MonitorHandle{kFakeMonitor}, 1}}}};
-  fake_.duplication->SetDesktop(64, 48, 5);
-  struct Case {
-    InputDesktopState state;
-    bool during_picture;  // the desktop switches while the picture is taken
-    CaptureStatus status;
+TEST_F(CaptureFrameTest, ALockedOrSecureDesktopBeforeOrAfterThePictureKeepsNothing) {
+  const struct {
+    const char* name;
+    State before, during;
+    bool picture;
+    std::string status;
   } cases[] = {
-      {InputDesktopState::SessionLocked, false, CaptureStatus::CaptureSessionLocked},
-      {InputDesktopState::SecureDesktop, false, CaptureStatus::CaptureSecureDesktop},
-      {InputDesktopState::SessionLocked, true, CaptureStatus::CaptureSessionLocked},
-      {InputDesktopState::SecureDesktop, true, CaptureStatus::CaptureSecureDesktop},
+      {"locked", State::SessionLocked, State::SessionLocked, true, "1 0x0 #0 "},
+      {"secure", State::SecureDesktop, State::SecureDesktop, true, "2 0x0 #0 "},
+      {"locked during the picture", State::NormalDesktop, State::SessionLocked, true, "1 0x0 #0 "},
+      {"secure during the picture", State::NormalDesktop, State::SecureDesktop, true, "2 0x0 #0 "},
+      {"no picture, then locked", State::NormalDesktop, State::SessionLocked, false, "1 0x0 #0 "},
+      {"no picture", State::NormalDesktop, State::NormalDesktop, false, "3 0x0 #0 "},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << static_cast<int>(c.state) << c.during_picture);
-    SetDesktopState(fake_.session, InputDesktopState::NormalDesktop);
-    fake_.duplication->frames = {FrameAnswer{}};
-    ASSERT_EQ(Capture(), CaptureStatus::CaptureOk);
-    ASSERT_STREQ(fake_.capture->GetBackendName(), "dxgi");
-    if (c.during_picture) {
-      fake_.duplication->adapters[0][0].desc.rotation = 2;  // GDI, on a fresh device
-      fake_.capture->ReleaseDevice();
-      fake_.gdi->on_bitblt = [&] { SetDesktopState(fake_.session, c.state); };
-    } else {
-      SetDesktopState(fake_.session, c.state);
-    }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    f_ = FakeCapture();
+    f_.duplication->adapters = {{{tesso::MonitorHandle{kFakeMonitor}, 1}}};
+    f_.duplication->frames = {{0, 1}};
+    ASSERT_EQ(Capture(), "0 64x48 #1 JPEG 64x48 q0.8 s3");
+    f_.duplication->frames = {{tesso::kDxgiErrorAccessLost, 1}, {tesso::kDxgiErrorAccessLost, 1}};
+    f_.SetDesktop(c.before);
+    f_.gdi->on_bitblt = [this, &c] { f_.SetDesktop(c.during); };
+    if (!c.picture) f_.gdi->fail["BitBlt"] = {-1};
     EXPECT_EQ(Capture(), c.status);
-    EXPECT_THAT(fake_.gdi->calls.empty(), !c.during_picture);
-    EXPECT_THAT(fake_.duplication->held(), IsEmpty());
-    EXPECT_THAT(fake_.capture->raw_image().pixels, IsEmpty());
-    EXPECT_EQ(frame_.sequence, 0);
-    // Unlocked: the duplication objects are built again and a new JPEG is made.
-    fake_.gdi->on_bitblt = nullptr;
-    fake_.duplication->adapters[0][0].desc.rotation = 1;
-    fake_.capture->ReleaseAll();
-    SetDesktopState(fake_.session, InputDesktopState::NormalDesktop);
-    fake_.duplication->ClearRecords();
-    fake_.duplication->frames = {FrameAnswer{}};
-    ASSERT_EQ(Capture(), CaptureStatus::CaptureOk);
-    EXPECT_EQ(fake_.duplication->calls.front(), "CreateFactory");
-    EXPECT_THAT(fake_.jpeg->calls, ::testing::Contains("CommitEncoder"));
+    EXPECT_TRUE(f_.duplication->held.empty());
+    EXPECT_TRUE(f_.capture->raw_image().pixels.empty());
+    // Back on the user's desktop: a new device and a new JPEG.
+    f_.SetDesktop(State::NormalDesktop);
+    f_.duplication->frames = {{0, 1}};
+    EXPECT_EQ(Capture(), "0 64x48 #2 JPEG 64x48 q0.8 s3");
   }
-  EXPECT_THAT(fake_.duplication->misuse, IsEmpty());
-}
-
-TEST_F(CaptureFrameTest, FailsWithoutADisplayOrAPictureAndNamesALockFoundAfterward) {
-  fake_.display->monitors = {Monitor(kFakeMonitor, 0, 0, 0, 48, true)};
-  EXPECT_EQ(Capture(), CaptureStatus::CaptureFailed);
-  fake_.gdi->on_bitblt = [&] { SetDesktopState(fake_.session, InputDesktopState::SessionLocked); };
-  fake_.display->monitors = {Monitor(kFakeMonitor, 0, 0, 64, 48, true)};
-  fake_.gdi->bitblt_fails = true;
-  EXPECT_EQ(Capture(), CaptureStatus::CaptureSessionLocked);
-  fake_.display->monitors.clear();
-  SetDesktopState(fake_.session, InputDesktopState::NormalDesktop);
-  EXPECT_EQ(Capture(), CaptureStatus::CaptureFailed);
-  EXPECT_EQ(frame_.sequence, 0);
-  EXPECT_EQ(fake_.gdi->open_handles(), 0);
+  f_.display->monitors.clear();
+  EXPECT_EQ(Capture(), "3 0x0 #0 ");
 }
 
 }  // namespace

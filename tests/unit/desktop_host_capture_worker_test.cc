@@ -1,243 +1,138 @@
-// The capture worker's queue rules on fake ports, with a capture engine that logs its life:
-// the apartment and the engine belong to the worker, tasks run in order and their completions
-// run only when drained, the bounded queue, and stopping with work waiting or running.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
+// The capture worker on fake ports, with an engine that logs its life: the apartment and the
+// engine live on the worker, tasks run in order and their completions only when drained, the
+// bounded queue, and stopping with work waiting or running.
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include "desktop_host/capture_worker.h"
-#include "tests/fakes/fake_com_apartment.h"
 #include "tests/fakes/fake_wake_ports.h"
 #include "tests/fakes/shared_log.h"
 
 namespace tesso_test {
 namespace {
 
-using testing::ElementsAre;
-using testing::ElementsAreArray;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 
-// Logs its creation, ReleaseAll and destruction, with the thread.
-class LoggingCapture {
- public:
-  LoggingCapture(SharedLog* log, std::thread::id ui) : log_(log), ui_(ui) { Log("created"); }
-  ~LoggingCapture() { Log("destroyed"); }
-  void ReleaseAll() { Log("ReleaseAll"); }
-
- private:
-  void Log(const std::string& what) {
-    log_->Add("capture " + what + (std::this_thread::get_id() == ui_ ? " ui" : " worker"));
+struct LoggingCapture {
+  explicit LoggingCapture(FakeComApartment* apartment) : com(apartment) {
+    com->log->Add("made" + com->Thread());
   }
-  SharedLog* log_;
-  std::thread::id ui_;
+  ~LoggingCapture() { com->log->Add("destroyed" + com->Thread()); }
+  void ReleaseAll() { com->log->Add("ReleaseAll" + com->Thread()); }
+  FakeComApartment* com;
 };
-
 using Worker = tesso::CaptureWorker<LoggingCapture>;
 
-class CaptureWorkerTest : public testing::Test {
+class CaptureWorkerTest : public ::testing::Test {
  protected:
   static constexpr tesso::WindowHandle kWindow = static_cast<tesso::WindowHandle>(0x5A5A);
 
-  void Start() {
-    Worker::Ports ports;
-    ports.poster = &poster_;
-    ports.starter = &starter_;
-    ports.com = &com_;
-    ports.make_capture = [this] { return std::make_unique<LoggingCapture>(&log_, ui_); };
-    worker_ = std::make_unique<Worker>(kWindow, std::move(ports));
-    ASSERT_TRUE(worker_->Start());
+  bool Start() {
+    worker_ = std::make_unique<Worker>(
+        kWindow, Worker::Ports{&poster_, &starter_, &com_,
+                               [this] { return std::make_unique<LoggingCapture>(&com_); }});
+    return worker_->Start();
   }
-
-  // A token whose destruction is logged as "<name> destroyed": a stand-in for what a task or a
-  // completion holds, such as a result handle.
-  std::shared_ptr<int> Token(const std::string& name) {
-    return std::shared_ptr<int>(new int(0), [this, name](int* token) {
-      log_.Add(name + " destroyed");
-      delete token;
+  // Logs "task <n>" on the worker, after `gate` opens; its completion logs "done <n>". What it
+  // holds logs "<n> gone" when the task and its completion are both destroyed.
+  Worker::Task Task(const std::string& n, std::shared_future<void> gate = {}) {
+    std::shared_ptr<int> token(new int, [this, n](int* p) {
+      log_.Add(n + " gone");
+      delete p;
     });
-  }
-
-  // A task that logs "task <n>" when it runs and whose completion logs "completion <n>".
-  Worker::Task Task(int n) {
-    return [this, n](LoggingCapture&) -> Worker::Completion {
-      log_.Add("task " + std::to_string(n));
-      return [this, n] { log_.Add("completion " + std::to_string(n)); };
+    return [this, n, token, gate](LoggingCapture&) -> Worker::Completion {
+      log_.Add("task " + n);
+      if (gate.valid()) gate.wait();
+      return [this, n, token] { log_.Add("done " + n); };
     };
   }
-
-  // A task that holds the worker until `gate_` opens.
-  Worker::Task Blocker() {
-    return [this](LoggingCapture&) -> Worker::Completion {
-      log_.Add("blocker running");
-      gate_.Wait();
-      log_.Add("blocker done");
-      return [this] { log_.Add("blocker completion"); };
-    };
+  std::vector<std::string> Since(size_t first) {
+    const std::vector<std::string> lines = log_.Lines();
+    return {lines.begin() + first, lines.end()};
   }
 
-  const std::thread::id ui_ = std::this_thread::get_id();
   SharedLog log_;
-  Gate gate_;
   FakeMessagePoster poster_;
   FakeWorkerStarter starter_;
-  FakeComApartment com_{&log_, ui_};
+  FakeComApartment com_{&log_, std::this_thread::get_id()};
+  std::promise<void> open_;
+  std::shared_future<void> gate_ = open_.get_future().share();
   std::unique_ptr<Worker> worker_;
 };
 
 TEST_F(CaptureWorkerTest, TheApartmentAndTheEngineLiveOnTheWorker) {
-  // CoInitializeEx results: S_OK and S_FALSE are left again, a failure (RPC_E_CHANGED_MODE)
-  // is not.
-  const struct {
-    int32_t result;
-    bool uninitialized;
-  } cases[] = {{0, true}, {1, true}, {static_cast<int32_t>(0x80010106u), false}};
-  size_t posts = 0;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.result);
-    com_.initialize_result = c.result;
-    const size_t before = log_.Lines().size();
-    Start();
-    ASSERT_TRUE(worker_->PostTask(Task(1), false));
-    poster_.WaitForPosts(++posts);
+  // S_OK and S_FALSE are left again; a failure (RPC_E_CHANGED_MODE) is not.
+  for (const int32_t result : {0, 1, static_cast<int32_t>(0x80010106u)}) {
+    SCOPED_TRACE(result);
+    com_.initialize_result = result;
+    const size_t first = log_.Lines().size();
+    ASSERT_TRUE(Start());
     worker_.reset();
-    std::vector<std::string> expected = {"CoInitializeEx 0 worker", "capture created worker",
-                                         "task 1", "capture ReleaseAll worker",
-                                         "capture destroyed worker"};
-    if (c.uninitialized) expected.push_back("CoUninitialize worker");
-    const std::vector<std::string> lines = log_.Lines();
-    EXPECT_THAT(std::vector<std::string>(lines.begin() + before, lines.end()),
-                ElementsAreArray(expected));
+    std::vector<std::string> expected = {"CoInitializeEx 0 worker", "made worker",
+                                         "ReleaseAll worker", "destroyed worker"};
+    if (result >= 0) expected.push_back("CoUninitialize worker");
+    EXPECT_THAT(Since(first), ElementsAreArray(expected));
   }
 }
 
 TEST_F(CaptureWorkerTest, TasksRunInOrderAndTheirCompletionsOnlyWhenDrained) {
-  Start();
-  for (int n = 1; n <= 3; ++n) ASSERT_TRUE(worker_->PostTask(Task(n), false));
-  const std::vector<PostedMessage> posted = poster_.WaitForPosts(3);
-  EXPECT_THAT(log_.WaitForLines(5), ElementsAre("CoInitializeEx 0 worker", "capture created worker",
-                                                "task 1", "task 2", "task 3"));
-  for (const PostedMessage& message : posted) {
-    EXPECT_EQ(message.window, kWindow);
-    EXPECT_EQ(message.message, 0x8059u);
-    EXPECT_EQ(message.wparam, 0u);
-    EXPECT_EQ(message.lparam, 0);
-    EXPECT_NE(message.thread, ui_);
+  ASSERT_TRUE(Start());
+  for (const char* n : {"1", "2", "3"}) ASSERT_TRUE(worker_->PostTask(Task(n), false));
+  for (const PostedMessage& posted : poster_.WaitForPosts(3)) {
+    EXPECT_EQ(std::make_tuple(posted.window, posted.message, posted.wparam, posted.lparam),
+              std::make_tuple(kWindow, 0x8059u, uint64_t{0}, int64_t{0}));
+    EXPECT_NE(posted.thread, std::this_thread::get_id());
   }
   worker_->DrainCompletions();
-  worker_->DrainCompletions();  // a drain that finds nothing does nothing
-  const std::vector<std::string> lines = log_.Lines();
-  EXPECT_THAT(std::vector<std::string>(lines.begin() + 5, lines.end()),
-              ElementsAre("completion 1", "completion 2", "completion 3"));
+  worker_->DrainCompletions();
+  EXPECT_THAT(Since(2), ElementsAre("task 1", "task 2", "task 3", "done 1", "done 2", "done 3",
+                                    "1 gone", "2 gone", "3 gone"));
 }
 
-TEST_F(CaptureWorkerTest, AFullQueueRefusesAndDestroysAnUnforcedTaskButTakesAForcedOne) {
-  Start();
-  ASSERT_TRUE(worker_->PostTask(Blocker(), false));
-  log_.WaitForLines(3);  // the blocker runs: the queue is empty again
-  for (int n = 1; n <= 32; ++n) ASSERT_TRUE(worker_->PostTask(Task(n), false)) << n;
-
-  std::shared_ptr<int> token = Token("task 33");
-  Worker::Task refused = [this, token](LoggingCapture&) -> Worker::Completion {
-    log_.Add("task 33 ran");
-    return nullptr;
-  };
-  token.reset();
-  EXPECT_FALSE(worker_->PostTask(std::move(refused), false));
-  EXPECT_EQ(log_.Lines().back(), "task 33 destroyed");  // once, before PostTask returned
-  EXPECT_TRUE(worker_->PostTask(Task(34), true));       // 33 waiting
-
-  gate_.Open();
-  std::vector<std::string> expected = {"CoInitializeEx 0 worker", "capture created worker",
-                                       "blocker running", "task 33 destroyed", "blocker done"};
-  for (int n = 1; n <= 32; ++n) expected.push_back("task " + std::to_string(n));
-  expected.push_back("task 34");
-  poster_.WaitForPosts(34);
-  EXPECT_THAT(log_.Lines(), ElementsAreArray(expected));
-}
-
-TEST_F(CaptureWorkerTest, ACompletionQueuedDuringADrainRunsAtTheNextDrain) {
-  Start();
-  // Completion 1 lets task 2 run and waits until its completion is queued.
+TEST_F(CaptureWorkerTest, ACompletionQueuedDuringADrainRunsAtTheNextAndAnEmptyOneIsSkipped) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(worker_->PostTask([](LoggingCapture&) { return Worker::Completion(); }, false));
+  // The first completion lets the next task finish and waits until its completion is queued.
   ASSERT_TRUE(worker_->PostTask(
       [this](LoggingCapture&) -> Worker::Completion {
         return [this] {
-          log_.Add("completion 1");
-          gate_.Open();
-          poster_.WaitForPosts(2);
+          open_.set_value();
+          poster_.WaitForPosts(3);
+          log_.Add("first drained");
         };
       },
       false));
-  ASSERT_TRUE(worker_->PostTask(
-      [this](LoggingCapture&) -> Worker::Completion {
-        gate_.Wait();
-        return [this] { log_.Add("completion 2"); };
-      },
-      false));
-  poster_.WaitForPosts(1);
-  worker_->DrainCompletions();
-  EXPECT_EQ(log_.Lines().back(), "completion 1");
-  worker_->DrainCompletions();
-  EXPECT_EQ(log_.Lines().back(), "completion 2");
-}
-
-TEST_F(CaptureWorkerTest, AnEmptyCompletionIsSkippedButStillAnnounced) {
-  Start();
-  ASSERT_TRUE(worker_->PostTask([](LoggingCapture&) { return Worker::Completion(); }, true));
-  ASSERT_TRUE(worker_->PostTask(Task(2), false));
+  ASSERT_TRUE(worker_->PostTask(Task("late", gate_), false));
   poster_.WaitForPosts(2);
   worker_->DrainCompletions();
-  EXPECT_EQ(log_.Lines().back(), "completion 2");
+  EXPECT_EQ(log_.Lines().back(), "first drained");
+  worker_->DrainCompletions();
+  EXPECT_EQ(log_.Lines().back(), "late gone");
 }
 
 TEST_F(CaptureWorkerTest, StopWaitsForTheRunningTaskAndDropsEverythingQueued) {
-  Start();
-  // A finished task whose completion is never drained, a running one and two waiting ones,
-  // each holding a token.
-  auto holding = [this](const std::string& name, Worker::Task task) -> Worker::Task {
-    std::shared_ptr<int> token = Token(name);
-    return [token, task](LoggingCapture& capture) {
-      Worker::Completion completion = task(capture);
-      return [token, completion] { completion(); };
-    };
-  };
-  ASSERT_TRUE(worker_->PostTask(holding("first", Task(1)), false));
-  ASSERT_TRUE(worker_->PostTask(holding("running", Blocker()), false));
-  log_.WaitForLines(4);
-  ASSERT_TRUE(worker_->PostTask(holding("waiting 1", Task(3)), false));
-  ASSERT_TRUE(worker_->PostTask(holding("waiting 2", Task(4)), true));
-
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(worker_->PostTask(Task("finished"), false));
+  ASSERT_TRUE(worker_->PostTask(Task("running", gate_), false));
+  log_.Lines(4);
+  ASSERT_TRUE(worker_->PostTask(Task("waiting"), false));
+  ASSERT_TRUE(worker_->PostTask(Task("forced"), true));
   worker_->RequestStop();
-  std::thread opener([this] { gate_.Open(); });
+  std::thread opener([this] { open_.set_value(); });
   worker_->Join();
-  // The running task had finished and announced itself before Join returned.
-  EXPECT_EQ(poster_.Posted().size(), 2u);
+  EXPECT_EQ(poster_.Posted().size(), 2u);  // the running task ended and was announced
   opener.join();
   worker_->DrainCompletions();  // nothing is left to run
-  EXPECT_THAT(log_.Lines(),
-              ElementsAre("CoInitializeEx 0 worker", "capture created worker", "task 1",
-                          "blocker running", "blocker done", "capture ReleaseAll worker",
-                          "capture destroyed worker", "CoUninitialize worker", "first destroyed",
-                          "running destroyed", "waiting 1 destroyed", "waiting 2 destroyed"));
-}
-
-TEST_F(CaptureWorkerTest, AWorkerThatCannotStartRunsNothing) {
-  starter_.fail = true;
-  Worker::Ports ports;
-  ports.poster = &poster_;
-  ports.starter = &starter_;
-  ports.com = &com_;
-  ports.make_capture = [this] { return std::make_unique<LoggingCapture>(&log_, ui_); };
-  worker_ = std::make_unique<Worker>(kWindow, std::move(ports));
-  EXPECT_FALSE(worker_->Start());
-  std::shared_ptr<int> token = Token("task");
-  EXPECT_TRUE(worker_->PostTask([token](LoggingCapture&) { return Worker::Completion(); }, false));
-  token.reset();
-  worker_.reset();
-  EXPECT_THAT(log_.Lines(), ElementsAre("task destroyed"));
-  EXPECT_TRUE(poster_.Posted().empty());
+  EXPECT_THAT(Since(2), ElementsAre("task finished", "task running", "ReleaseAll worker",
+                                    "destroyed worker", "CoUninitialize worker", "finished gone",
+                                    "running gone", "waiting gone", "forced gone"));
 }
 
 }  // namespace
