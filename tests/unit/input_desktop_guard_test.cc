@@ -1,5 +1,5 @@
-// The input-desktop guard and the integrity check against a scripted session port: each
-// answer with the whole list of platform calls behind it, where every opened handle is closed.
+// The input-desktop guard and the integrity check against a scripted session port: each answer
+// with the whole list of platform calls behind it, where every opened handle is closed.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -22,129 +22,100 @@ Calls operator+(Calls a, const Calls& b) {
   return a;
 }
 
+constexpr auto kNormal = InputDesktopState::NormalDesktop;
+constexpr auto kLocked = InputDesktopState::SessionLocked;
+constexpr auto kSecure = InputDesktopState::SecureDesktop;
+const std::optional<tesso::SessionInfoEx> kLock = tesso::SessionInfoEx{1, 0};
+const std::optional<tesso::SessionInfoEx> kUnlock = tesso::SessionInfoEx{1, 1};
 const Calls kOpen = {"OpenInputDesktop(0, false, 1)"};
-const Calls kOpenAndName =
-    kOpen + Calls{"GetUserObjectName(desktop, 128)", "CloseDesktop(desktop)"};
-const Calls kQuery = {"QuerySessionInfoEx(4294967295)"};
+const Calls kNamed = kOpen + Calls{"GetUserObjectName(desktop, 128)", "CloseDesktop(desktop)"};
+const Calls kAsked = kNamed + Calls{"QuerySessionInfoEx(4294967295)"};
+const Calls kDeniedAsked = kOpen + Calls{"QuerySessionInfoEx(4294967295)"};
 
-struct DesktopCase {
-  std::string name;
-  std::optional<uint32_t> open_error;
-  std::optional<std::u16string> desktop_name;
-  std::optional<tesso::SessionInfoEx> session;
-  InputDesktopState expected;
-  Calls calls;
-};
-
-const tesso::SessionInfoEx kLocked{1, 0};
-const tesso::SessionInfoEx kUnlocked{1, 1};
-constexpr std::nullopt_t kNo = std::nullopt;
-constexpr InputDesktopState kNormal = InputDesktopState::NormalDesktop;
-constexpr InputDesktopState kLockedState = InputDesktopState::SessionLocked;
-constexpr InputDesktopState kSecure = InputDesktopState::SecureDesktop;
-
-// Columns: open error, desktop name, session record, answer, calls.
-const DesktopCase kDesktopCases[] = {
-    {"Default, lock not asked", kNo, u"Default", kLocked, kNormal, kOpenAndName},
-    {"default", kNo, u"default", kLocked, kNormal, kOpenAndName},
-    {"DEFAULT", kNo, u"DEFAULT", kLocked, kNormal, kOpenAndName},
-    {"Default1", kNo, u"Default1", kLocked, kLockedState, kOpenAndName + kQuery},
-    {"Vefault", kNo, u"Vefault", kLocked, kLockedState, kOpenAndName + kQuery},
-    {"Winlogon, locked", kNo, u"Winlogon", kLocked, kLockedState, kOpenAndName + kQuery},
-    {"Winlogon, unlocked", kNo, u"Winlogon", kUnlocked, kSecure, kOpenAndName + kQuery},
-    {"flags 0xFFFFFFFF", kNo, u"Winlogon", tesso::SessionInfoEx{1, -1}, kSecure,
-     kOpenAndName + kQuery},
-    {"level 2 with the lock flag", kNo, u"Winlogon", tesso::SessionInfoEx{2, 0}, kSecure,
-     kOpenAndName + kQuery},
-    {"query fails", kNo, u"Winlogon", kNo, kSecure, kOpenAndName + kQuery},
-    {"access denied, locked", 5u, kNo, kLocked, kLockedState, kOpen + kQuery},
-    {"access denied, unlocked", 5u, kNo, kUnlocked, kSecure, kOpen + kQuery},
-    {"other open error", 6u, kNo, kLocked, kNormal, kOpen},
-    {"name unreadable", kNo, kNo, kLocked, kNormal, kOpenAndName},
-};
-
-// The host is process 100 at the medium level; window 7 belongs to process 200.
-const Calls kWindow = {"GetWindowThreadProcessId(7)"};
-const Calls kOwnId = kWindow + Calls{"GetCurrentProcessId()", "GetCurrentProcess()",
-                                     "OpenProcessToken(current process, 8)"};
-const Calls kOwnRead =
-    kOwnId + Calls{"GetTokenIntegrityLabel(token 100, 84)", "CloseToken(token 100)"};
-const Calls kOwnLevel = kOwnRead + Calls{"OpenProcess(4096, false, 200)"};
-const Calls kOwnerToken = kOwnLevel + Calls{"OpenProcessToken(process 200, 8)"};
-const Calls kOwnerLevel = kOwnerToken + Calls{"GetTokenIntegrityLabel(token 200, 84)",
-                                              "CloseToken(token 200)", "CloseProcess(process 200)"};
-
-struct IntegrityCase {
-  std::string name;
-  uintptr_t window;
-  uint32_t owner_pid;
-  FakeProcess own, owner;
-  bool expected;
-  Calls calls;
-};
-
-FakeProcess Level(std::vector<uint32_t> sub_authorities) {
-  FakeProcess process;
-  process.label = sub_authorities;
-  return process;
-}
-
-FakeProcess With(FakeProcess process, bool FakeProcess::*failure) {
-  process.*failure = true;
-  return process;
-}
-
-const FakeProcess kMedium = Level({0x2000});
-const FakeProcess kHigh = Level({0x3000});
-const FakeProcess kNoLabel = FakeProcess{false, false, std::nullopt};
-
-const IntegrityCase kIntegrityCases[] = {
-    {"null window", 0, 200, kMedium, kMedium, false, {}},
-    {"window without a process", 7, 0, kMedium, kMedium, false, kWindow},
-    {"own window", 7, 100, kMedium, kHigh, false, kWindow + Calls{"GetCurrentProcessId()"}},
-    {"own token unreadable", 7, 200, With(kMedium, &FakeProcess::token_fails), kHigh, false,
-     kOwnId},
-    {"own label has no sub-authority", 7, 200, Level({}), kHigh, false, kOwnRead},
-    {"process cannot be opened", 7, 200, kMedium, With(kHigh, &FakeProcess::open_fails), false,
-     kOwnLevel},
-    {"owner token cannot be opened", 7, 200, kMedium, With(kHigh, &FakeProcess::token_fails), false,
-     kOwnerToken + Calls{"CloseProcess(process 200)"}},
-    {"owner label unreadable", 7, 200, kMedium, kNoLabel, false, kOwnerLevel},
-    {"owner label has no sub-authority", 7, 200, kMedium, Level({}), false, kOwnerLevel},
-    {"same level", 7, 200, kMedium, kMedium, false, kOwnerLevel},
-    {"higher level", 7, 200, kMedium, kHigh, true, kOwnerLevel},
-    {"lower level", 7, 200, kMedium, Level({0x1000}), false, kOwnerLevel},
-    {"level is the last sub-authority", 7, 200, kMedium, Level({0x4000, 0x1000}), false,
-     kOwnerLevel},
-    {"levels compare unsigned", 7, 200, kMedium, Level({0x80000000u}), true, kOwnerLevel},
-};
-
-class InputDesktopGuardTest : public testing::Test {
- protected:
-  FakeSessionPort port_;
-};
-
-TEST_F(InputDesktopGuardTest, ClassifiesTheInputDesktop) {
-  for (const DesktopCase& c : kDesktopCases) {
-    SCOPED_TRACE(c.name);
-    port_ = FakeSessionPort();
-    port_.desktop_open_error = c.open_error;
-    port_.desktop_name = c.desktop_name;
-    port_.session = c.session;
-    EXPECT_EQ(tesso::GetInputDesktopState(port_), c.expected);
-    EXPECT_THAT(port_.calls, ElementsAreArray(c.calls));
+TEST(InputDesktopGuard, ClassifiesTheInputDesktop) {
+  const struct {
+    std::optional<uint32_t> open_error;
+    std::optional<std::u16string> name;
+    std::optional<tesso::SessionInfoEx> session;
+    InputDesktopState expected;
+    Calls calls;
+  } cases[] = {
+      {{}, u"Default", kLock, kNormal, kNamed},  // the lock is not asked
+      {{}, u"default", kLock, kNormal, kNamed},
+      {{}, u"DEFAULT", kLock, kNormal, kNamed},
+      {{}, u"Default1", kLock, kLocked, kAsked},
+      {{}, u"Vefault", kLock, kLocked, kAsked},
+      {{}, u"Winlogon", kLock, kLocked, kAsked},
+      {{}, u"Winlogon", kUnlock, kSecure, kAsked},
+      {{}, u"Winlogon", tesso::SessionInfoEx{1, -1}, kSecure, kAsked},
+      {{}, u"Winlogon", tesso::SessionInfoEx{2, 0}, kSecure, kAsked},  // level 2: flags unread
+      {{}, u"Winlogon", std::nullopt, kSecure, kAsked},                // query fails
+      {5u, std::nullopt, kLock, kLocked, kDeniedAsked},                // access denied
+      {5u, std::nullopt, kUnlock, kSecure, kDeniedAsked},
+      {6u, std::nullopt, kLock, kNormal, kOpen},   // any other error
+      {{}, std::nullopt, kLock, kNormal, kNamed},  // name unreadable
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    FakeSessionPort port;
+    port.desktop_open_error = c.open_error;
+    port.desktop_name = c.name;
+    port.session = c.session;
+    EXPECT_EQ(tesso::GetInputDesktopState(port), c.expected);
+    EXPECT_THAT(port.calls, ElementsAreArray(c.calls));
   }
 }
 
-TEST_F(InputDesktopGuardTest, BlocksOnlyWindowsSeenAtAHigherLevel) {
-  for (const IntegrityCase& c : kIntegrityCases) {
-    SCOPED_TRACE(c.name);
-    port_ = FakeSessionPort();
-    port_.window_pids = {{7, c.owner_pid}};
-    port_.processes = {{100, c.own}, {200, c.owner}};
-    EXPECT_EQ(tesso::IsHigherIntegrityWindow(port_, static_cast<tesso::WindowHandle>(c.window)),
-              c.expected);
-    EXPECT_THAT(port_.calls, ElementsAreArray(c.calls));
+// This process is 100 at the medium level; window 7 belongs to process 200.
+const Calls kWindow = {"GetWindowThreadProcessId(7)"};
+const Calls kOwnToken = kWindow + Calls{"GetCurrentProcessId()", "GetCurrentProcess()",
+                                        "OpenProcessToken(current process, 8)"};
+const Calls kOwnRead =
+    kOwnToken + Calls{"GetTokenIntegrityLabel(token 100, 84)", "CloseToken(token 100)"};
+const Calls kOpened = kOwnRead + Calls{"OpenProcess(4096, false, 200)"};
+const Calls kOwnerToken = kOpened + Calls{"OpenProcessToken(process 200, 8)"};
+const Calls kOwnerRead = kOwnerToken + Calls{"GetTokenIntegrityLabel(token 200, 84)",
+                                             "CloseToken(token 200)", "CloseProcess(process 200)"};
+
+TEST(InputDesktopGuard, BlocksOnlyWindowsOfAHigherLevel) {
+  const struct {
+    uintptr_t window;
+    uint32_t owner_pid;
+    std::vector<uint32_t> own, owner;
+    std::string failing;
+    bool expected;
+    Calls calls;
+  } cases[] = {
+      {0, 200, {0x2000}, {0x3000}, "", false, {}},  // no window
+      {7, 0, {0x2000}, {0x3000}, "", false, kWindow},
+      {7, 100, {0x2000}, {0x3000}, "", false, kWindow + Calls{"GetCurrentProcessId()"}},
+      {7, 200, {0x2000}, {0x3000}, kOwnToken.back(), false, kOwnToken},
+      {7, 200, {0x2000}, {0x3000}, "GetTokenIntegrityLabel(token 100, 84)", false, kOwnRead},
+      {7, 200, {}, {0x3000}, "", false, kOwnRead},
+      {7, 200, {0x2000}, {0x3000}, kOpened.back(), false, kOpened},
+      {7,
+       200,
+       {0x2000},
+       {0x3000},
+       kOwnerToken.back(),
+       false,
+       kOwnerToken + Calls{"CloseProcess(process 200)"}},
+      {7, 200, {0x2000}, {0x3000}, "GetTokenIntegrityLabel(token 200, 84)", false, kOwnerRead},
+      {7, 200, {0x2000}, {}, "", false, kOwnerRead},
+      {7, 200, {0x2000}, {0x2000}, "", false, kOwnerRead},
+      {7, 200, {0x2000}, {0x3000}, "", true, kOwnerRead},
+      {7, 200, {0x2000}, {0x1000}, "", false, kOwnerRead},
+      {7, 200, {0x2000}, {0x4000, 0x1000}, "", false, kOwnerRead},  // the last sub-authority
+      {7, 200, {0x2000}, {0x80000000u}, "", true, kOwnerRead},      // compared unsigned
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    FakeSessionPort port;
+    port.window_pids = {{7, c.owner_pid}};
+    port.labels = {{100, c.own}, {200, c.owner}};
+    port.failing = c.failing;
+    EXPECT_EQ(tesso::IsHigherIntegrityWindow(port, tesso::WindowHandle{c.window}), c.expected);
+    EXPECT_THAT(port.calls, ElementsAreArray(c.calls));
   }
 }
 
