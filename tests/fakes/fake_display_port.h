@@ -1,5 +1,5 @@
-// A display port with scripted monitors (each may fail GetMonitorInfoW) and system metrics
-// (0 when not listed); every call is recorded as text.
+// A display port with scripted monitors (each may fail GetMonitorInfoW) and system metrics (0
+// when not listed), recording every call as text.
 #ifndef TESSO_TESTS_FAKES_FAKE_DISPLAY_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_DISPLAY_PORT_H_
 
@@ -13,7 +13,7 @@
 namespace tesso_test {
 
 struct FakeMonitor {
-  tesso::MonitorHandle handle = tesso::MonitorHandle::kNone;
+  tesso::MonitorHandle handle;
   tesso::MonitorInfo info;
   bool info_fails = false;
 };
@@ -21,8 +21,7 @@ struct FakeMonitor {
 // `width` x `height` at (left, top); the flags carry only the primary bit.
 inline FakeMonitor Monitor(uintptr_t handle, int32_t left, int32_t top, int32_t width,
                            int32_t height, bool primary = false) {
-  return {static_cast<tesso::MonitorHandle>(handle),
-          {left, top, left + width, top + height, primary ? 1u : 0u}};
+  return {tesso::MonitorHandle{handle}, {left, top, left + width, top + height, primary ? 1u : 0}};
 }
 
 class FakeDisplayPort : public tesso::DisplayPort {
@@ -39,18 +38,16 @@ class FakeDisplayPort : public tesso::DisplayPort {
   }
   bool GetMonitorInfoW(tesso::MonitorHandle handle, uint32_t size,
                        tesso::MonitorInfo* info) override {
-    calls.push_back("GetMonitorInfoW " + std::to_string(static_cast<uintptr_t>(handle)) + " " +
+    calls.push_back("GetMonitorInfoW " + std::to_string(uintptr_t(handle)) + " " +
                     std::to_string(size));
-    for (const FakeMonitor& monitor : monitors) {
-      if (monitor.handle != handle) continue;
-      if (!monitor.info_fails) *info = monitor.info;
-      return !monitor.info_fails;
+    for (const FakeMonitor& m : monitors) {
+      if (m.handle == handle && !m.info_fails) return *info = m.info, true;
     }
     return false;
   }
   int32_t GetSystemMetrics(int32_t index) override {
     calls.push_back("GetSystemMetrics " + std::to_string(index));
-    return metrics.count(index) ? metrics[index] : 0;
+    return metrics[index];
   }
 };
 

@@ -1,7 +1,7 @@
-// A session port with a scripted input desktop, logon session and processes. Every call is
-// recorded as text with its handles named for what they belong to ("process 200", "token
-// 200"), so that a recorded list shows each opened handle closed. Process `current_pid` is
-// this one; a window's process comes from `window_pids` (0 when not listed).
+// A session port with a scripted input desktop (handle 208), logon session and processes that
+// records every call with its arguments as numbers. A process handle is the process id (-1,
+// the pseudo handle, is process `current_pid`) and its token the id + 1, so that a recorded
+// list shows each opened handle closed.
 #ifndef TESSO_TESTS_FAKES_FAKE_SESSION_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_SESSION_PORT_H_
 
@@ -17,101 +17,66 @@ namespace tesso_test {
 
 class FakeSessionPort : public tesso::SessionPort {
  public:
-  // OpenInputDesktop fails with this error when it is set; the name is unreadable when none.
-  std::optional<uint32_t> desktop_open_error;
-  std::optional<std::u16string> desktop_name = u"Default";
+  std::optional<uint32_t> desktop_open_error;  // OpenInputDesktop fails with it when set
+  std::optional<std::u16string> desktop_name = u"Default";                   // none: unreadable
   std::optional<tesso::SessionInfoEx> session = tesso::SessionInfoEx{1, 1};  // none: fails
   uint32_t current_pid = 100;
-  std::map<uintptr_t, uint32_t> window_pids;
-  // Integrity label sub-authorities per process; a process not listed cannot be opened.
+  std::map<uintptr_t, uint32_t> window_pids;  // 0 for a window not listed
+  // Integrity label sub-authorities; a process not listed cannot be opened.
   std::map<uint32_t, std::vector<uint32_t>> labels = {{100, {0x2000}}};
-  std::string failing;  // the recorded text of a call that fails, e.g. "OpenProcess(4096, 200)"
+  std::string failing;  // the recorded text of a call that fails
   std::vector<std::string> calls;
 
   tesso::DesktopHandle OpenInputDesktop(uint32_t flags, bool inherit, uint32_t access,
                                         uint32_t* last_error) override {
     Record("OpenInputDesktop", flags, inherit, access);
     if (desktop_open_error) *last_error = *desktop_open_error;
-    return desktop_open_error ? tesso::DesktopHandle::kNone : tesso::DesktopHandle{kDesktop};
+    return tesso::DesktopHandle{desktop_open_error ? 0u : 208u};
   }
-  bool GetUserObjectName(tesso::DesktopHandle desktop, uint32_t buffer_bytes,
-                         std::u16string* name) override {
-    Record("GetUserObjectName", Name(desktop), buffer_bytes);
+  bool GetUserObjectName(tesso::DesktopHandle desk, uint32_t size, std::u16string* name) override {
+    Record("GetUserObjectName", desk, size);
     if (desktop_name) *name = *desktop_name;
     return desktop_name.has_value();
   }
-  void CloseDesktop(tesso::DesktopHandle desktop) override {
-    Record("CloseDesktop", Name(desktop));
-  }
-  bool QuerySessionInfoEx(uint32_t session_id, tesso::SessionInfoEx* info) override {
-    Record("QuerySessionInfoEx", session_id);
+  void CloseDesktop(tesso::DesktopHandle desktop) override { Record("CloseDesktop", desktop); }
+  bool QuerySessionInfoEx(uint32_t id, tesso::SessionInfoEx* info) override {
+    Record("QuerySessionInfoEx", id);
     if (session) *info = *session;
     return session.has_value();
   }
   tesso::TokenHandle OpenProcessToken(tesso::ProcessHandle process, uint32_t access) override {
-    const uint32_t pid = Pid(process);
-    const bool ok = Record("OpenProcessToken", Name(process), access) && labels.count(pid);
-    return ok ? tesso::TokenHandle{kToken + pid} : tesso::TokenHandle::kNone;
+    const uint32_t pid = process == kSelf ? current_pid : static_cast<uint32_t>(process);
+    const bool ok = Record("OpenProcessToken", process, access) && labels.count(pid);
+    return tesso::TokenHandle{ok ? pid + 1u : 0u};
   }
-  bool GetTokenIntegrityLabel(tesso::TokenHandle token, uint32_t buffer_bytes,
+  bool GetTokenIntegrityLabel(tesso::TokenHandle token, uint32_t size,
                               std::vector<uint32_t>* sub_authorities) override {
-    const uint32_t pid = static_cast<uint32_t>(static_cast<uintptr_t>(token) - kToken);
-    if (!Record("GetTokenIntegrityLabel", Name(token), buffer_bytes)) return false;
-    *sub_authorities = labels[pid];
+    if (!Record("GetTokenIntegrityLabel", token, size)) return false;
+    *sub_authorities = labels[static_cast<uint32_t>(token) - 1];
     return true;
   }
-  void CloseToken(tesso::TokenHandle token) override { Record("CloseToken", Name(token)); }
+  void CloseToken(tesso::TokenHandle token) override { Record("CloseToken", token); }
   uint32_t GetWindowThreadProcessId(tesso::WindowHandle window) override {
-    Record("GetWindowThreadProcessId", static_cast<uintptr_t>(window));
-    return window_pids.count(static_cast<uintptr_t>(window))
-               ? window_pids[static_cast<uintptr_t>(window)]
-               : 0;
+    Record("GetWindowThreadProcessId", window);
+    return window_pids[static_cast<uintptr_t>(window)];
   }
-  uint32_t GetCurrentProcessId() override {
-    Record("GetCurrentProcessId");
-    return current_pid;
-  }
-  tesso::ProcessHandle GetCurrentProcess() override {
-    Record("GetCurrentProcess");
-    return tesso::ProcessHandle{kSelf};
-  }
+  uint32_t GetCurrentProcessId() override { return Record("GetCurrentProcessId"), current_pid; }
+  tesso::ProcessHandle GetCurrentProcess() override { return Record("GetCurrentProcess"), kSelf; }
   tesso::ProcessHandle OpenProcess(uint32_t access, bool inherit, uint32_t pid) override {
     const bool ok = Record("OpenProcess", access, inherit, pid) && labels.count(pid);
-    return ok ? tesso::ProcessHandle{pid} : tesso::ProcessHandle::kNone;
+    return tesso::ProcessHandle{ok ? pid : 0u};
   }
-  void CloseProcess(tesso::ProcessHandle process) override {
-    Record("CloseProcess", Name(process));
-  }
+  void CloseProcess(tesso::ProcessHandle process) override { Record("CloseProcess", process); }
 
  private:
-  static constexpr uintptr_t kDesktop = 0x10;
-  static constexpr uintptr_t kToken = 0x10000;
-  static constexpr uintptr_t kSelf = ~uintptr_t{0};  // Windows' pseudo handle, -1
+  static constexpr tesso::ProcessHandle kSelf{~uintptr_t{0}};
 
-  uint32_t Pid(tesso::ProcessHandle process) const {
-    const auto value = static_cast<uintptr_t>(process);
-    return value == kSelf ? current_pid : static_cast<uint32_t>(value);
-  }
-  std::string Name(tesso::DesktopHandle desktop) const {
-    return desktop == tesso::DesktopHandle{kDesktop} ? "desktop" : "unknown";
-  }
-  std::string Name(tesso::ProcessHandle process) const {
-    return process == tesso::ProcessHandle{kSelf} ? "current process"
-                                                  : "process " + std::to_string(Pid(process));
-  }
-  std::string Name(tesso::TokenHandle token) const {
-    return "token " + std::to_string(static_cast<uintptr_t>(token) - kToken);
-  }
-  static std::string Text(const std::string& value) { return value; }
-  static std::string Text(bool value) { return value ? "true" : "false"; }
-  static std::string Text(uintptr_t value) { return std::to_string(value); }
-  static std::string Text(uint32_t value) { return std::to_string(value); }
-  // Records "Name(arguments)"; false when that text is the scripted failing call.
+  // Records "Name(arguments)"; false when that is the scripted failing call.
   template <typename... Args>
-  bool Record(const std::string& name, const Args&... args) {
+  bool Record(const char* name, Args... args) {
     std::string text;
-    ((text += (text.empty() ? "" : ", ") + Text(args)), ...);
-    calls.push_back(name + "(" + text + ")");
+    ((text += ", " + std::to_string(static_cast<int64_t>(args))), ...);
+    calls.push_back(name + ("(" + (text.empty() ? text : text.substr(2))) + ")");
     return calls.back() != failing;
   }
 };

@@ -1,5 +1,6 @@
-// The input-desktop guard and the integrity check against a scripted session port: each answer
-// with the whole list of platform calls behind it, where every opened handle is closed.
+// The input library's queries against scripted ports: the input-desktop guard and the integrity
+// check, each answer with the whole list of platform calls behind it (every opened handle
+// closed), and the display catalogue's order, out-of-range rule and "listDisplays" maps.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,53 +8,48 @@
 #include <string>
 #include <vector>
 
+#include "input/display_catalogue.h"
 #include "input/input_desktop_guard.h"
+#include "tests/fakes/fake_display_port.h"
 #include "tests/fakes/fake_session_port.h"
+#include "tests/unit/value_description.h"
 
 namespace tesso_test {
 namespace {
 
-using tesso::InputDesktopState;
-using testing::ElementsAreArray;
+using flutter::EncodableValue;
 using Calls = std::vector<std::string>;
-
 Calls operator+(Calls a, const Calls& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
 
-constexpr auto kNormal = InputDesktopState::NormalDesktop;
-constexpr auto kLocked = InputDesktopState::SessionLocked;
-constexpr auto kSecure = InputDesktopState::SecureDesktop;
-const std::optional<tesso::SessionInfoEx> kLock = tesso::SessionInfoEx{1, 0};
-const std::optional<tesso::SessionInfoEx> kUnlock = tesso::SessionInfoEx{1, 1};
-const Calls kOpen = {"OpenInputDesktop(0, false, 1)"};
-const Calls kNamed = kOpen + Calls{"GetUserObjectName(desktop, 128)", "CloseDesktop(desktop)"};
-const Calls kAsked = kNamed + Calls{"QuerySessionInfoEx(4294967295)"};
-const Calls kDeniedAsked = kOpen + Calls{"QuerySessionInfoEx(4294967295)"};
-
 TEST(InputDesktopGuard, ClassifiesTheInputDesktop) {
+  constexpr auto kNormal = tesso::InputDesktopState::NormalDesktop;
+  constexpr auto kLocked = tesso::InputDesktopState::SessionLocked;
+  constexpr auto kSecure = tesso::InputDesktopState::SecureDesktop;
+  const tesso::SessionInfoEx lock{1, 0}, unlocked{1, 1};
+  const Calls open = {"OpenInputDesktop(0, 0, 1)"};
+  const Calls named = open + Calls{"GetUserObjectName(208, 128)", "CloseDesktop(208)"};
+  const Calls query = {"QuerySessionInfoEx(4294967295)"};
   const struct {
     std::optional<uint32_t> open_error;
     std::optional<std::u16string> name;
     std::optional<tesso::SessionInfoEx> session;
-    InputDesktopState expected;
+    tesso::InputDesktopState expected;
     Calls calls;
   } cases[] = {
-      {{}, u"Default", kLock, kNormal, kNamed},  // the lock is not asked
-      {{}, u"default", kLock, kNormal, kNamed},
-      {{}, u"DEFAULT", kLock, kNormal, kNamed},
-      {{}, u"Default1", kLock, kLocked, kAsked},
-      {{}, u"Vefault", kLock, kLocked, kAsked},
-      {{}, u"Winlogon", kLock, kLocked, kAsked},
-      {{}, u"Winlogon", kUnlock, kSecure, kAsked},
-      {{}, u"Winlogon", tesso::SessionInfoEx{1, -1}, kSecure, kAsked},
-      {{}, u"Winlogon", tesso::SessionInfoEx{2, 0}, kSecure, kAsked},  // level 2: flags unread
-      {{}, u"Winlogon", std::nullopt, kSecure, kAsked},                // query fails
-      {5u, std::nullopt, kLock, kLocked, kDeniedAsked},                // access denied
-      {5u, std::nullopt, kUnlock, kSecure, kDeniedAsked},
-      {6u, std::nullopt, kLock, kNormal, kOpen},   // any other error
-      {{}, std::nullopt, kLock, kNormal, kNamed},  // name unreadable
+      // clang-format off
+      {{}, u"Default", lock, kNormal, named},  // the lock is not asked
+      {{}, u"DEFAULT", lock, kNormal, named},
+      {{}, u"Vefault", lock, kLocked, named + query},
+      {{}, u"Winlogon", unlocked, kSecure, named + query},
+      {{}, u"Winlogon", tesso::SessionInfoEx{2, 0}, kSecure, named + query},  // flags unread
+      {{}, u"Winlogon", std::nullopt, kSecure, named + query},  // the query fails
+      {5u, u"Default", lock, kLocked, open + query},  // access denied
+      {6u, u"Default", lock, kNormal, open},  // any other error
+      {{}, std::nullopt, lock, kNormal, named},  // the name unreadable
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -62,61 +58,124 @@ TEST(InputDesktopGuard, ClassifiesTheInputDesktop) {
     port.desktop_name = c.name;
     port.session = c.session;
     EXPECT_EQ(tesso::GetInputDesktopState(port), c.expected);
-    EXPECT_THAT(port.calls, ElementsAreArray(c.calls));
+    EXPECT_THAT(port.calls, testing::ElementsAreArray(c.calls));
   }
 }
 
-// This process is 100 at the medium level; window 7 belongs to process 200.
-const Calls kWindow = {"GetWindowThreadProcessId(7)"};
-const Calls kOwnToken = kWindow + Calls{"GetCurrentProcessId()", "GetCurrentProcess()",
-                                        "OpenProcessToken(current process, 8)"};
-const Calls kOwnRead =
-    kOwnToken + Calls{"GetTokenIntegrityLabel(token 100, 84)", "CloseToken(token 100)"};
-const Calls kOpened = kOwnRead + Calls{"OpenProcess(4096, false, 200)"};
-const Calls kOwnerToken = kOpened + Calls{"OpenProcessToken(process 200, 8)"};
-const Calls kOwnerRead = kOwnerToken + Calls{"GetTokenIntegrityLabel(token 200, 84)",
-                                             "CloseToken(token 200)", "CloseProcess(process 200)"};
-
 TEST(InputDesktopGuard, BlocksOnlyWindowsOfAHigherLevel) {
+  // This process is 100 (pseudo handle -1, token 101); window 7 belongs to process 200.
+  const Calls window = {"GetWindowThreadProcessId(7)"};
+  const Calls own =
+      window + Calls{"GetCurrentProcessId()", "GetCurrentProcess()", "OpenProcessToken(-1, 8)"};
+  const Calls opened = own + Calls{"GetTokenIntegrityLabel(101, 84)", "CloseToken(101)",
+                                   "OpenProcess(4096, 0, 200)"};
+  const Calls token = opened + Calls{"OpenProcessToken(200, 8)"};
+  const Calls read =
+      token + Calls{"GetTokenIntegrityLabel(201, 84)", "CloseToken(201)", "CloseProcess(200)"};
   const struct {
     uintptr_t window;
     uint32_t owner_pid;
-    std::vector<uint32_t> own, owner;
+    std::vector<uint32_t> owner_label;
     std::string failing;
     bool expected;
     Calls calls;
   } cases[] = {
-      {0, 200, {0x2000}, {0x3000}, "", false, {}},  // no window
-      {7, 0, {0x2000}, {0x3000}, "", false, kWindow},
-      {7, 100, {0x2000}, {0x3000}, "", false, kWindow + Calls{"GetCurrentProcessId()"}},
-      {7, 200, {0x2000}, {0x3000}, kOwnToken.back(), false, kOwnToken},
-      {7, 200, {0x2000}, {0x3000}, "GetTokenIntegrityLabel(token 100, 84)", false, kOwnRead},
-      {7, 200, {}, {0x3000}, "", false, kOwnRead},
-      {7, 200, {0x2000}, {0x3000}, kOpened.back(), false, kOpened},
-      {7,
-       200,
-       {0x2000},
-       {0x3000},
-       kOwnerToken.back(),
-       false,
-       kOwnerToken + Calls{"CloseProcess(process 200)"}},
-      {7, 200, {0x2000}, {0x3000}, "GetTokenIntegrityLabel(token 200, 84)", false, kOwnerRead},
-      {7, 200, {0x2000}, {}, "", false, kOwnerRead},
-      {7, 200, {0x2000}, {0x2000}, "", false, kOwnerRead},
-      {7, 200, {0x2000}, {0x3000}, "", true, kOwnerRead},
-      {7, 200, {0x2000}, {0x1000}, "", false, kOwnerRead},
-      {7, 200, {0x2000}, {0x4000, 0x1000}, "", false, kOwnerRead},  // the last sub-authority
-      {7, 200, {0x2000}, {0x80000000u}, "", true, kOwnerRead},      // compared unsigned
+      // clang-format off
+      {0, 200, {0x3000}, "", false, {}},
+      {7, 0, {0x3000}, "", false, window},
+      {7, 100, {0x3000}, "", false, window + Calls{"GetCurrentProcessId()"}},
+      {7, 200, {0x3000}, own.back(), false, own},
+      {7, 200, {0x3000}, opened.back(), false, opened},
+      {7, 200, {0x3000}, token.back(), false, token + Calls{"CloseProcess(200)"}},
+      {7, 200, {0x3000}, "GetTokenIntegrityLabel(201, 84)", false, read},
+      {7, 200, {0x2000}, "", false, read},
+      {7, 200, {0x3000}, "", true, read},
+      {7, 200, {0x1000}, "", false, read},
+      {7, 200, {0x4000, 0x1000}, "", false, read},  // the last sub-authority counts
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     FakeSessionPort port;
     port.window_pids = {{7, c.owner_pid}};
-    port.labels = {{100, c.own}, {200, c.owner}};
+    port.labels[200] = c.owner_label;
     port.failing = c.failing;
     EXPECT_EQ(tesso::IsHigherIntegrityWindow(port, tesso::WindowHandle{c.window}), c.expected);
-    EXPECT_THAT(port.calls, ElementsAreArray(c.calls));
+    EXPECT_THAT(port.calls, testing::ElementsAreArray(c.calls));
   }
+}
+
+EncodableValue Entry(int32_t index, const char* name, int32_t width, int32_t height, bool main,
+                     bool selected) {
+  return EncodableValue(
+      flutter::EncodableMap{{EncodableValue("index"), EncodableValue(index)},
+                            {EncodableValue("name"), EncodableValue(name)},
+                            {EncodableValue("width"), EncodableValue(width)},
+                            {EncodableValue("height"), EncodableValue(height)},
+                            {EncodableValue("isMain"), EncodableValue(main)},
+                            {EncodableValue("selected"), EncodableValue(selected)}});
+}
+
+flutter::EncodableList Three(int32_t selected) {
+  return {Entry(0, "主显示器 (1920×1080)", 1920, 1080, true, selected == 0),
+          Entry(1, "显示器 2 (2560×1440)", 2560, 1440, false, selected == 1),
+          Entry(2, "显示器 3 (1280×1024)", 1280, 1024, false, selected == 2)};
+}
+
+TEST(DisplayCatalogue, ListsAndFindsInCatalogueOrder) {
+  // Primary 1920x1080 at (0, 0), 2560x1440 at (-2560, 0), 1280x1024 at (1920, 0), reported in
+  // none of the catalogue's orders.
+  const std::vector<FakeMonitor> three = {Monitor(3, 1920, 0, 1280, 1024),
+                                          Monitor(1, 0, 0, 1920, 1080, true),
+                                          Monitor(2, -2560, 0, 2560, 1440)};
+  using tesso::MonitorHandle;
+  const struct {
+    std::vector<FakeMonitor> monitors;
+    int32_t selected;
+    flutter::EncodableList list;
+    uintptr_t found;
+  } cases[] = {
+      // clang-format off
+      {three, 0, Three(0), 1},
+      {three, 1, Three(1), 2},
+      {three, 3, Three(0), 1},  // out of range: position 0
+      {three, -1, Three(0), 1},
+      // The same left edge: the smaller top first.
+      {{Monitor(1, 0, 1024, 1280, 1024), Monitor(2, 0, -1080, 1920, 1080)}, 1,
+       {Entry(0, "显示器 1 (1920×1080)", 1920, 1080, false, false),
+        Entry(1, "显示器 2 (1280×1024)", 1280, 1024, false, true)}, 1},
+      // Only flag bit 0 means primary; a monitor whose information fails is left out.
+      {{{MonitorHandle{1}, {-800, 0, 0, 600, 2}}, {MonitorHandle{2}, {-1600, 0, -800, 600, 1}, true},
+        Monitor(3, 0, 0, 1024, 768, true)}, 0,
+       {Entry(0, "主显示器 (1024×768)", 1024, 768, true, true),
+        Entry(1, "显示器 2 (800×600)", 800, 600, false, false)}, 3},
+      {{}, 0, {}, 0},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    FakeDisplayPort port;
+    port.monitors = c.monitors;
+    EXPECT_EQ(Describe(tesso::BuildDisplayList(port, c.selected)), Describe(c.list));
+    const auto found = tesso::FindDisplay(port, c.selected);
+    EXPECT_EQ(found ? static_cast<uintptr_t>(found->monitor) : 0, c.found);
+  }
+}
+
+TEST(DisplayCatalogue, EveryCallEnumeratesAfreshAndTheVirtualScreenAddsSizesToItsOrigin) {
+  FakeDisplayPort port;
+  port.monitors = {Monitor(1, 0, 0, 800, 600, true), {tesso::MonitorHandle{2}, {}, true}};
+  port.metrics = {{76, -2560}, {77, -200}, {78, 5760}, {79, 1640}};
+  tesso::FindDisplay(port, 0);
+  tesso::BuildDisplayList(port, 0);
+  const tesso::ScreenRect rect = tesso::GetVirtualScreenRect(port);
+  EXPECT_EQ(std::vector<int32_t>({rect.left, rect.top, rect.right, rect.bottom}),
+            std::vector<int32_t>({-2560, -200, 3200, 1440}));
+  const Calls enumerate = {"EnumDisplayMonitors", "GetMonitorInfoW 1 40", "GetMonitorInfoW 2 40"};
+  EXPECT_THAT(port.calls,
+              testing::ElementsAreArray(enumerate + enumerate +
+                                        Calls{"GetSystemMetrics 76", "GetSystemMetrics 77",
+                                              "GetSystemMetrics 78", "GetSystemMetrics 79"}));
 }
 
 }  // namespace
