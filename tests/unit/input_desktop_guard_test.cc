@@ -135,7 +135,6 @@ TEST(DisplayCatalogue, ListsInCatalogueOrder) {
     flutter::EncodableList list;
   } cases[] = {
       // clang-format off
-      {three, 0, Three(0)},
       {three, 1, Three(1)},
       {three, 3, Three(0)},  // out of range: position 0
       {three, -1, Three(0)},
@@ -144,7 +143,8 @@ TEST(DisplayCatalogue, ListsInCatalogueOrder) {
        {Entry(0, "显示器 1 (1920×1080)", 1920, 1080, false, false),
         Entry(1, "显示器 2 (1280×1024)", 1280, 1024, false, true)}},
       // Only flag bit 0 means primary; a monitor whose information fails is left out.
-      {{{MonitorHandle{1}, {-800, 0, 0, 600, 2}}, {MonitorHandle{2}, {-1600, 0, -800, 600, 1}, 1},
+      {{{MonitorHandle{1}, {-800, 0, 0, 600, 2}},
+        {MonitorHandle{2}, {-1600, 0, -800, 600, 1}, true},
         Monitor(3, 0, 0, 1024, 768, true)}, 0,
        {Entry(0, "主显示器 (1024×768)", 1024, 768, true, true),
         Entry(1, "显示器 2 (800×600)", 800, 600, false, false)}},

@@ -261,8 +261,6 @@ TEST(InputInjection, SendsTheExactEventsOrRefuses) {
       // The wake asks no guard.
       {Wake, [](Rig& r) { Lock(r); Elevated(r); }, {"SetThreadExecutionState(2)",
        "SendInput(M 1 0 0 1, M -1 0 0 1)", "true"}},
-      {Wake, Inserted({{1, 1}}), {"SetThreadExecutionState(2)", "SendInput(M 1 0 0 1, M -1 0 0 1)",
-       "false"}},
       // clang-format on
   };
   for (const auto& c : cases) {
