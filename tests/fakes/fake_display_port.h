@@ -1,5 +1,5 @@
-// A display port for the catalogue tests: scripted monitors (each with its MONITORINFO or a
-// failing GetMonitorInfoW) and system metrics; records every call as text.
+// A display port with scripted monitors (each may fail GetMonitorInfoW) and system metrics (0
+// when not listed), recording every call as text.
 #ifndef TESSO_TESTS_FAKES_FAKE_DISPLAY_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_DISPLAY_PORT_H_
 
@@ -13,31 +13,42 @@
 namespace tesso_test {
 
 struct FakeMonitor {
-  tesso::MonitorHandle handle = tesso::MonitorHandle::kNone;
+  tesso::MonitorHandle handle;
   tesso::MonitorInfo info;
-  bool info_fails = false;  // GetMonitorInfoW fails for this monitor
+  bool info_fails = false;
 };
 
-// A monitor of `width` x `height` at (left, top); its flags carry only the primary bit.
-FakeMonitor Monitor(uintptr_t handle, int32_t left, int32_t top, int32_t width, int32_t height,
-                    bool primary = false);
+// `width` x `height` at (left, top); the flags carry only the primary bit.
+inline FakeMonitor Monitor(uintptr_t handle, int32_t left, int32_t top, int32_t width,
+                           int32_t height, bool primary = false) {
+  return {tesso::MonitorHandle{handle}, {left, top, left + width, top + height, primary ? 1u : 0}};
+}
 
 class FakeDisplayPort : public tesso::DisplayPort {
  public:
-  // Script: the monitors in the order EnumDisplayMonitors reports them, and the metrics
-  // (an index not listed answers 0).
-  std::vector<FakeMonitor> monitors;
+  std::vector<FakeMonitor> monitors;  // in the order EnumDisplayMonitors reports them
   std::map<int32_t, int32_t> metrics;
-
-  // Every call, in order: "EnumDisplayMonitors()", "GetMonitorInfoW(<handle>, <size>)" (with
-  // " not zeroed" appended when the record handed in was not all zero) and
-  // "GetSystemMetrics(<index>)".
   std::vector<std::string> calls;
 
-  std::vector<tesso::MonitorHandle> EnumDisplayMonitors() override;
-  bool GetMonitorInfoW(tesso::MonitorHandle monitor, uint32_t size,
-                       tesso::MonitorInfo* info) override;
-  int32_t GetSystemMetrics(int32_t index) override;
+  std::vector<tesso::MonitorHandle> EnumDisplayMonitors() override {
+    calls.push_back("EnumDisplayMonitors");
+    std::vector<tesso::MonitorHandle> handles;
+    for (const FakeMonitor& monitor : monitors) handles.push_back(monitor.handle);
+    return handles;
+  }
+  bool GetMonitorInfoW(tesso::MonitorHandle handle, uint32_t size,
+                       tesso::MonitorInfo* info) override {
+    calls.push_back("GetMonitorInfoW " + std::to_string(uintptr_t(handle)) + " " +
+                    std::to_string(size));
+    for (const FakeMonitor& m : monitors) {
+      if (m.handle == handle && !m.info_fails) return *info = m.info, true;
+    }
+    return false;
+  }
+  int32_t GetSystemMetrics(int32_t index) override {
+    calls.push_back("GetSystemMetrics " + std::to_string(index));
+    return metrics[index];
+  }
 };
 
 }  // namespace tesso_test

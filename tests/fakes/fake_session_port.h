@@ -1,7 +1,7 @@
-// A session port for the guard tests: a scripted input desktop, logon session and processes
-// with their integrity labels. Every call is recorded as text, handles named by what they
-// belong to ("desktop", "process 200", "token 200"), so that the whole list shows each opened
-// handle closed.
+// A session port with a scripted input desktop (handle 208), logon session and processes that
+// records every call with its arguments as numbers. A process handle is the process id (-1,
+// the pseudo handle, is process `current_pid`) and its token the id + 1, so that a recorded
+// list shows each opened handle closed.
 #ifndef TESSO_TESTS_FAKES_FAKE_SESSION_PORT_H_
 #define TESSO_TESTS_FAKES_FAKE_SESSION_PORT_H_
 
@@ -15,48 +15,70 @@
 
 namespace tesso_test {
 
-struct FakeProcess {
-  bool open_fails = false;   // OpenProcess fails
-  bool token_fails = false;  // OpenProcessToken fails
-  // The integrity label's sub-authorities; none: GetTokenInformation fails.
-  std::optional<std::vector<uint32_t>> label = std::vector<uint32_t>{0x2000};
-};
-
 class FakeSessionPort : public tesso::SessionPort {
  public:
-  // Script. The input desktop opens unless `desktop_open_error` is set (then OpenInputDesktop
-  // fails with it); its name reads as `desktop_name` unless that is none.
-  std::optional<uint32_t> desktop_open_error;
-  std::optional<std::u16string> desktop_name = u"Default";
-  // The logon session's record; none: the query fails.
-  std::optional<tesso::SessionInfoEx> session = tesso::SessionInfoEx{1, 1};
+  std::optional<uint32_t> desktop_open_error;  // OpenInputDesktop fails with it when set
+  std::optional<std::u16string> desktop_name = u"Default";                   // none: unreadable
+  std::optional<tesso::SessionInfoEx> session = tesso::SessionInfoEx{1, 1};  // none: fails
   uint32_t current_pid = 100;
-  std::map<uintptr_t, uint32_t> window_pids;  // a window not listed has no process (0)
-  std::map<uint32_t, FakeProcess> processes;  // a process not listed cannot be opened
-
+  std::map<uintptr_t, uint32_t> window_pids;  // 0 for a window not listed
+  // Integrity label sub-authorities; a process not listed cannot be opened.
+  std::map<uint32_t, std::vector<uint32_t>> labels = {{100, {0x2000}}};
+  std::string failing;  // the recorded text of a call that fails
   std::vector<std::string> calls;
 
   tesso::DesktopHandle OpenInputDesktop(uint32_t flags, bool inherit, uint32_t access,
-                                        uint32_t* last_error) override;
-  bool GetUserObjectName(tesso::DesktopHandle desktop, uint32_t buffer_bytes,
-                         std::u16string* name) override;
-  void CloseDesktop(tesso::DesktopHandle desktop) override;
-  bool QuerySessionInfoEx(uint32_t session_id, tesso::SessionInfoEx* info) override;
-  tesso::TokenHandle OpenProcessToken(tesso::ProcessHandle process, uint32_t access) override;
-  bool GetTokenIntegrityLabel(tesso::TokenHandle token, uint32_t buffer_bytes,
-                              std::vector<uint32_t>* sub_authorities) override;
-  void CloseToken(tesso::TokenHandle token) override;
-  uint32_t GetWindowThreadProcessId(tesso::WindowHandle window) override;
-  uint32_t GetCurrentProcessId() override;
-  tesso::ProcessHandle GetCurrentProcess() override;
-  tesso::ProcessHandle OpenProcess(uint32_t access, bool inherit, uint32_t process_id) override;
-  void CloseProcess(tesso::ProcessHandle process) override;
+                                        uint32_t* last_error) override {
+    Record("OpenInputDesktop", flags, inherit, access);
+    if (desktop_open_error) *last_error = *desktop_open_error;
+    return tesso::DesktopHandle{desktop_open_error ? 0u : 208u};
+  }
+  bool GetUserObjectName(tesso::DesktopHandle desk, uint32_t size, std::u16string* name) override {
+    Record("GetUserObjectName", desk, size);
+    if (desktop_name) *name = *desktop_name;
+    return desktop_name.has_value();
+  }
+  void CloseDesktop(tesso::DesktopHandle desktop) override { Record("CloseDesktop", desktop); }
+  bool QuerySessionInfoEx(uint32_t id, tesso::SessionInfoEx* info) override {
+    Record("QuerySessionInfoEx", id);
+    if (session) *info = *session;
+    return session.has_value();
+  }
+  tesso::TokenHandle OpenProcessToken(tesso::ProcessHandle process, uint32_t access) override {
+    const uint32_t pid = process == kSelf ? current_pid : static_cast<uint32_t>(process);
+    const bool ok = Record("OpenProcessToken", process, access) && labels.count(pid);
+    return tesso::TokenHandle{ok ? pid + 1u : 0u};
+  }
+  bool GetTokenIntegrityLabel(tesso::TokenHandle token, uint32_t size,
+                              std::vector<uint32_t>* sub_authorities) override {
+    if (!Record("GetTokenIntegrityLabel", token, size)) return false;
+    *sub_authorities = labels[static_cast<uint32_t>(token) - 1];
+    return true;
+  }
+  void CloseToken(tesso::TokenHandle token) override { Record("CloseToken", token); }
+  uint32_t GetWindowThreadProcessId(tesso::WindowHandle window) override {
+    Record("GetWindowThreadProcessId", window);
+    return window_pids[static_cast<uintptr_t>(window)];
+  }
+  uint32_t GetCurrentProcessId() override { return Record("GetCurrentProcessId"), current_pid; }
+  tesso::ProcessHandle GetCurrentProcess() override { return Record("GetCurrentProcess"), kSelf; }
+  tesso::ProcessHandle OpenProcess(uint32_t access, bool inherit, uint32_t pid) override {
+    const bool ok = Record("OpenProcess", access, inherit, pid) && labels.count(pid);
+    return tesso::ProcessHandle{ok ? pid : 0u};
+  }
+  void CloseProcess(tesso::ProcessHandle process) override { Record("CloseProcess", process); }
 
  private:
-  // The process id behind a process or token handle this fake gave out; 0 for any other.
-  uint32_t ProcessIdOf(uintptr_t handle) const;
-  std::string ProcessName(tesso::ProcessHandle process) const;
-  std::string TokenName(tesso::TokenHandle token) const;
+  static constexpr tesso::ProcessHandle kSelf{~uintptr_t{0}};
+
+  // Records "Name(arguments)"; false when that is the scripted failing call.
+  template <typename... Args>
+  bool Record(const char* name, Args... args) {
+    std::string text;
+    ((text += ", " + std::to_string(static_cast<int64_t>(args))), ...);
+    calls.push_back(name + ("(" + (text.empty() ? text : text.substr(2))) + ")");
+    return calls.back() != failing;
+  }
 };
 
 }  // namespace tesso_test

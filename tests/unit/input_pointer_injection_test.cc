@@ -1,18 +1,23 @@
-// Pointer injection: the mapping to the absolute space, the interpolation, the exact event
-// lists and pauses of every job, and the "performMouse" argument check.
+// Pointer, keyboard and text injection through "performMouse", "performKeyPress" and the text and
+// wake jobs, against the fake input, session and display ports: the argument checks, the mapping
+// into the absolute space of the virtual screen, and the exact events, pauses and releases.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
 #include <functional>
 #include <limits>
+#include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "input/keyboard_injection.h"
 #include "input/pointer_injection.h"
-#include "tests/unit/input_injection_rig.h"
+#include "messaging/method_result_functions.h"
+#include "tests/fakes/fake_display_port.h"
+#include "tests/fakes/fake_input_port.h"
+#include "tests/fakes/fake_session_port.h"
 
 namespace tesso_test {
 namespace {
@@ -20,406 +25,261 @@ namespace {
 using flutter::EncodableList;
 using flutter::EncodableMap;
 using flutter::EncodableValue;
-using tesso::AbsolutePoint;
-using testing::ElementsAreArray;
+using Calls = std::vector<std::string>;
 
-constexpr uint32_t kMove = 0xC001;
-constexpr uint32_t kLeftDown = 0xC003;
-constexpr uint32_t kLeftUp = 0xC005;
-constexpr uint32_t kRightDown = 0xC009;
-constexpr uint32_t kRightUp = 0xC011;
-constexpr uint32_t kWheel = 0x0800;
+Calls operator+(Calls a, const Calls& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+constexpr uintptr_t kElevated = 0x77;
+constexpr double kPixel = 1.0 / 65536;  // one pixel of the default display
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-InputCall At(int32_t x, int32_t y, uint32_t flags) { return Sent({MouseRecord(x, y, 0, flags)}); }
-
-std::vector<InputCall> Join(std::vector<std::vector<InputCall>> parts) {
-  std::vector<InputCall> all;
-  for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
-// The hover and press that start every click, drag and path.
-std::vector<InputCall> PressAt(int32_t x, int32_t y, uint32_t down) {
-  return {At(x, y, kMove), Pause(15), At(x, y, down), Pause(30)};
-}
-
-// Each step of a drag or path: a move, then 12 ms.
-std::vector<InputCall> Steps(std::vector<AbsolutePoint> points) {
-  std::vector<InputCall> calls;
-  for (const AbsolutePoint& p : points) {
-    calls.push_back(At(p.x, p.y, kMove));
-    calls.push_back(Pause(12));
+// One primary display of 65536 x 65536 pixels is the whole virtual screen, so that an absolute
+// coordinate equals its pixel; window kElevated belongs to process 200, of a higher integrity
+// level than this one. RunInputJob logs "queued" and queues the job; Run runs the queue, each
+// reply logged after the job's calls.
+struct Rig {
+  Rig() {
+    Layout({Monitor(1, 0, 0, 65536, 65536, true)}, 0, 65536, 65536);
+    session.labels[200] = {0x3000};
+    session.window_pids[kElevated] = 200;
   }
+  void Layout(std::vector<FakeMonitor> monitors, int32_t left, int32_t width, int32_t height) {
+    displays.monitors = std::move(monitors);
+    displays.metrics = {{76, left}, {77, 0}, {78, width}, {79, height}};
+  }
+  tesso::InputPorts ports() { return {&input, &session, &displays}; }
+  tesso::SharedMethodResult Result() {
+    return std::make_shared<flutter::MethodResultFunctions<EncodableValue>>(
+        [this](auto v) { input.log.push_back(std::get<bool>(*v) ? "true" : "false"); }, nullptr,
+        nullptr);
+  }
+
+  FakeInputPort input;
+  FakeSessionPort session;
+  FakeDisplayPort displays;
+  std::vector<std::pair<tesso::SharedMethodResult, tesso::InputJob>> queued;
+  tesso::RunInputJobFunction run_input_job = [this](auto result, auto job) {
+    input.log.push_back("queued");
+    queued.emplace_back(std::move(result), std::move(job));
+  };
+};
+using Act = std::function<void(Rig&)>;
+
+void Lock(Rig& rig) {
+  rig.session.desktop_name = u"Winlogon";
+  rig.session.session = tesso::SessionInfoEx{1, 0};
+}
+void Secure(Rig& rig) { rig.session.desktop_name = u"Winlogon"; }
+void Elevated(Rig& rig) { rig.input.foreground = kElevated; }
+// SendInput call number -> the records it inserts; the calls not listed insert all.
+Act Inserted(std::map<size_t, uint32_t> counts) {
+  return [counts](Rig& rig) { rig.input.inserted_by_call = counts; };
+}
+Act ElevatedAt(int32_t x, int32_t y) {
+  return [x, y](Rig& rig) { rig.input.windows[{x, y}] = kElevated; };
+}
+// 1920 x 1080 alone, or with a second one left of the primary (display 1), or 2 x 9 alone.
+void One(Rig& rig) { rig.Layout({Monitor(1, 0, 0, 1920, 1080, true)}, 0, 1920, 1080); }
+void Two(Rig& rig) {
+  rig.Layout({Monitor(1, -1920, 0, 1920, 1080), Monitor(2, 0, 0, 1920, 1080, true)}, -1920, 3840,
+             1080);
+}
+void Narrow(Rig& rig) { rig.Layout({Monitor(1, 0, 0, 2, 9, true)}, 0, 2, 9); }
+
+// The calls, each with a copy of its arguments that is gone before the queued job runs.
+Act Mouse(const char* kind, std::vector<std::pair<const char*, EncodableValue>> rest,
+          int32_t selected = 0) {
+  EncodableMap args = {{EncodableValue("kind"), EncodableValue(kind)}};
+  for (auto& [key, value] : rest) args[EncodableValue(key)] = value;
+  return [args, selected](Rig& r) {
+    tesso::HandlePerformMouse(EncodableMap(args), r.Result(), selected, r.ports(), r.run_input_job);
+  };
+}
+Act Click(double x, double y, int32_t selected = 0) {
+  return Mouse("click", {{"x", x}, {"y", y}}, selected);
+}
+Act Drag(double end_x, double end_y) {
+  return Mouse("drag", {{"x", 0.0}, {"y", 0.0}, {"endX", end_x}, {"endY", end_y}});
+}
+Act Path(std::vector<std::pair<double, double>> points) {
+  EncodableList list;
+  for (auto [x, y] : points) list.push_back(EncodableValue(EncodableList{x, y}));
+  return Mouse("dragPath", {{"points", list}});
+}
+Act Scroll(EncodableValue amount) { return Mouse("scroll", {{"amount", amount}}); }
+Act Key(EncodableValue key, EncodableValue modifiers) {
+  EncodableMap args = {{EncodableValue("modifiers"), modifiers}};
+  if (!key.IsNull()) args[EncodableValue("keyCode")] = key;
+  return [args](Rig& r) {
+    tesso::HandlePerformKeyPress(EncodableMap(args), r.Result(), r.ports(), r.run_input_job);
+  };
+}
+Act Type(std::u16string text) {
+  return [text](Rig& r) { r.run_input_job(r.Result(), tesso::MakeTypeTextJob(r.ports(), text)); };
+}
+void Wake(Rig& r) { r.run_input_job(r.Result(), tesso::MakeWakeDisplayJob(r.ports())); }
+
+// SendInput with one mouse record at (x, y); flags c001 move, c003/c005 left down/up, c009/c011
+// right down/up, each absolute over the virtual desk.
+std::string At(int32_t x, int32_t y, const char* flags) {
+  return "SendInput(M " + std::to_string(x) + " " + std::to_string(y) + " 0 " + flags + ")";
+}
+std::string Wheel(int32_t delta) { return "SendInput(M 0 0 " + std::to_string(delta) + " 800)"; }
+// The hover and press that start every click, drag and path.
+Calls Press(int32_t x, int32_t y, const char* down = "c003") {
+  return {At(x, y, "c001"), "Sleep(15)", At(x, y, down), "Sleep(30)"};
+}
+Calls Clicked(int32_t x, int32_t y) { return Press(x, y) + Calls{At(x, y, "c005"), "true"}; }
+Calls Steps(std::vector<std::pair<int32_t, int32_t>> points) {
+  Calls calls;
+  for (auto [x, y] : points) calls = calls + Calls{At(x, y, "c001"), "Sleep(12)"};
   return calls;
 }
-
-const std::vector<AbsolutePoint> kSpecTable = {{83, 42},   {167, 83},  {250, 125}, {333, 167},
-                                               {417, 208}, {500, 250}, {583, 292}, {667, 333},
-                                               {750, 375}, {833, 417}, {917, 458}, {1000, 500}};
-
-struct MapCase {
-  const char* name;
-  std::vector<FakeMonitor> monitors;
-  int32_t screen_left;
-  int32_t screen_width;
-  int32_t display;
-  double x;
-  double y;
-  bool check_target;
-  std::pair<int32_t, int32_t> elevated_pixel;
-  bool ok;
-  AbsolutePoint expected;
-};
-
-TEST(PointerInjection, MapToAbsoluteAddressesPixelsOfTheDisplayInTheVirtualScreen) {
-  const std::vector<FakeMonitor> one = {Monitor(1, 0, 0, 1920, 1080, true)};
-  const std::vector<FakeMonitor> two = {Monitor(1, -1920, 0, 1920, 1080),
-                                        Monitor(2, 0, 0, 1920, 1080, true)};
-  const std::pair<int32_t, int32_t> none = {-1, -1};
-  const MapCase cases[] = {
-      {"first pixel", one, 0, 1920, 0, 0, 0, true, none, true, {0, 0}},
-      {"middle", one, 0, 1920, 0, 0.5, 0.5, true, none, true, {32785, 32798}},
-      {"1.0 is the last pixel", one, 0, 1920, 0, 1, 1, true, none, true, {65535, 65535}},
-      {"primary's left edge in a 3840 screen",
-       two,
-       -1920,
-       3840,
-       0,
-       0,
-       0,
-       true,
-       none,
-       true,
-       {32776, 0}},
-      {"out of range index is the first display",
-       two,
-       -1920,
-       3840,
-       9,
-       0,
-       0,
-       true,
-       none,
-       true,
-       {32776, 0}},
-      {"second display", two, -1920, 3840, 1, 0, 1, true, none, true, {0, 65535}},
-      {"a screen two pixels wide",
-       {Monitor(1, 0, 0, 2, 1080, true)},
-       0,
-       2,
-       0,
-       1,
-       0,
-       true,
-       none,
-       true,
-       {65535, 0}},
-      {"x below 0", one, 0, 1920, 0, -0.01, 0.5, true, none, false, {}},
-      {"x above 1", one, 0, 1920, 0, 1.5, 0.5, true, none, false, {}},
-      {"x NaN", one, 0, 1920, 0, kNaN, 0.5, true, none, false, {}},
-      {"y NaN", one, 0, 1920, 0, 0.5, kNaN, true, none, false, {}},
-      {"no display", {}, 0, 1920, 0, 0.5, 0.5, true, none, false, {}},
-      {"elevated window at the target", one, 0, 1920, 0, 0.5, 0.5, true, {960, 540}, false, {}},
-      {"elevated window, target unchecked",
-       one,
-       0,
-       1920,
-       0,
-       0.5,
-       0.5,
-       false,
-       {960, 540},
-       true,
-       {32785, 32798}},
-  };
-  for (const MapCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    InjectionRig rig;
-    rig.SetDisplays(c.monitors, c.screen_left, 0, c.screen_width, 1080);
-    rig.input.windows[c.elevated_pixel] = kElevated;
-    AbsolutePoint point{-1, -1};
-    EXPECT_EQ(tesso::MapToAbsolute(rig.ports(), c.display, c.x, c.y, c.check_target, &point), c.ok);
-    EXPECT_EQ(point, (c.ok ? c.expected : AbsolutePoint{-1, -1}));
-  }
+// A key event with the scan code the fake maps `key` to; flags 1 extended, 2 up.
+std::string K(uint16_t key, uint32_t flags) {
+  return "K " + Hex(key) + " " + Hex(key + 0x100u) + " " + Hex(flags);
+}
+// Press and release of each unit as Unicode events.
+std::string Chars(const std::u16string& text) {
+  std::string records;
+  for (char16_t unit : text) records += ", K 0 " + Hex(unit) + " 4, K 0 " + Hex(unit) + " 6";
+  return records.substr(2);
+}
+std::string Send(const Calls& records) {
+  std::string text;
+  for (const std::string& record : records) text += ", " + record;
+  return "SendInput(" + text.substr(2) + ")";
 }
 
-TEST(PointerInjection, InterpolatePointsStepsEvenlyAndRoundsHalvesAwayFromZero) {
+TEST(InputInjection, SendsTheExactEventsOrRefuses) {
+  const auto corner = Path({{0, 0}, {300 * kPixel, 0}, {300 * kPixel, 600 * kPixel}});
+  const auto drag = Drag(1000 * kPixel, 500 * kPixel);
+  const Calls up = {At(300, 600, "c005")}, no = {"false"};
+  const Calls late_up = {At(0, 0, "c005"), "Sleep(20)", At(0, 0, "c005"), "Sleep(20)",
+                         At(0, 0, "c005")};
+  const EncodableValue control("control"), shift("shift"), alt("alt"), win("win");
+  const EncodableList ctrl_shift = {control, shift}, none;
+  const std::string ctrl_shift_a =
+      Send({K(0xA2, 0), K(0xA0, 0), K(65, 0), K(65, 2), K(0xA0, 2), K(0xA2, 2)});
+  const std::u16string x40(40, u'x'), x32(32, u'x'), x31(31, u'x');
   const struct {
-    AbsolutePoint from, to;
-    int32_t steps;
-    std::vector<AbsolutePoint> expected;
+    Act act, arrange;
+    Calls calls;  // after "queued", ending with the reply; empty: refused at once
   } cases[] = {
-      {{0, 0}, {1000, 500}, 12, kSpecTable},
-      {{0, 0}, {3, -3}, 2, {{2, -2}, {3, -3}}},
-      {{7, 7}, {9, 9}, 0, {{9, 9}}},
-      {{5, 5}, {5, 5}, 2, {{5, 5}, {5, 5}}},
+      // clang-format off
+      // 1.0 is the last pixel of the display; the absolute space spans the virtual screen.
+      {Click(0.5, 0.5), One, Clicked(32785, 32798)},
+      {Click(1, 1, 1), Two, Clicked(32759, 65535)},
+      {Click(1, 0), Narrow, Clicked(65535, 0)},
+      {Click(-0.01, 0.5), nullptr, no},
+      {Click(0.5, 1.5), nullptr, no},
+      {Click(kNaN, 0.5), nullptr, no},
+      {Click(0.5, 0.5), [](Rig& r) { r.displays.monitors.clear(); }, no},
+      {Mouse("rightClick", {{"x", 1}, {"y", int64_t{0}}}), nullptr,
+       Press(65535, 0, "c009") + Calls{At(65535, 0, "c011"), "true"}},
+      {Click(0, 0), Inserted({{3, 0}, {4, 0}}), Press(0, 0) + late_up + Calls{"true"}},
+      {Click(0, 0), Inserted({{3, 0}, {4, 0}, {5, 0}}),
+       Press(0, 0) + late_up + Calls{"Sleep(20)", "false"}},
+      {Click(0, 0), Inserted({{2, 0}}), {At(0, 0, "c001"), "Sleep(15)", At(0, 0, "c003"), "false"}},
+      {Click(0, 0), Inserted({{1, 0}}), {At(0, 0, "c001"), "false"}},
+      {Click(0, 0), Lock, no},
+      {Click(0, 0), Secure, no},
+      {Click(0, 0), ElevatedAt(0, 0), no},
+      {Mouse("click", {{"x", 0.5}, {"y", "0.5"}}), nullptr, {}},
+      // Drags: twelve steps; only the start's window is checked; the button always released.
+      {drag, ElevatedAt(1000, 500), Press(0, 0) + Steps({{83, 42}, {167, 83}, {250, 125},
+       {333, 167}, {417, 208}, {500, 250}, {583, 292}, {667, 333}, {750, 375}, {833, 417},
+       {917, 458}, {1000, 500}}) + Calls{At(1000, 500, "c005"), "true"}},
+      {drag, Inserted({{7, 0}}), Press(0, 0) + Steps({{83, 42}, {167, 83}, {250, 125},
+       {333, 167}}) + Calls{At(417, 208, "c001"), At(1000, 500, "c005"), "false"}},
+      {drag, ElevatedAt(0, 0), no},
+      {drag, Lock, no},
+      {Drag(0.5, -0.01), nullptr, no},
+      {Mouse("drag", {{"x", 0.5}, {"y", 0.5}, {"endX", 0.5}}), nullptr, {}},
+      {Mouse("Drag", {{"x", 0.}, {"y", 0.}, {"endX", 0.}, {"endY", 0.}}), nullptr, {}},
+      // Paths: three steps per segment; only the first point's window is checked.
+      {corner, ElevatedAt(300, 600), Press(0, 0) + Steps({{100, 0}, {200, 0}, {300, 0},
+       {300, 200}, {300, 400}, {300, 600}}) + up + Calls{"true"}},
+      {Path({{0, 0}, {300 * kPixel, 0}}), Inserted({{4, 0}}),
+       Press(0, 0) + Steps({{100, 0}}) + Calls{At(200, 0, "c001"), At(300, 0, "c005"), "false"}},
+      {corner, ElevatedAt(0, 0), no},
+      {corner, Lock, no},
+      {Path({{0, 0}, {0.5, 0.5}, {2, 0}}), nullptr, no},
+      {Path({{0, 0}}), nullptr, no},
+      {Path(std::vector<std::pair<double, double>>(65)), nullptr, no},
+      {Mouse("dragPath", {{"points", EncodableList{EncodableList{0.5, 1}}}}), nullptr, {}},
+      {Mouse("dragPath", {{"points", EncodableList{EncodableList{0., 0., 0.}}}}), nullptr, {}},
+      {Mouse("dragPath", {{"points", 0.5}}), nullptr, {}},
+      // Wheel turns of at most 20 notches, unless the pointer is over a higher window.
+      {Scroll(-100), nullptr, {Wheel(-2400), "true"}},
+      {Scroll(int64_t{0xFFFFFF9C}), nullptr, {Wheel(2400), "true"}},  // saturated, not -100
+      {Mouse("scroll", {}), Lock, {"true"}},
+      {Scroll(1), Lock, no},
+      {Scroll(1), [](Rig& r) { r.input.cursor.reset(); }, {Wheel(120), "true"}},
+      {Scroll(1), ElevatedAt(0, 0), no},
+      {Scroll(1), Inserted({{1, 0}}), {Wheel(120), "false"}},
+      // Keys: the modifiers pressed in order around the key and released in reverse, in one call.
+      {Key(65, ctrl_shift), nullptr, {ctrl_shift_a, "true"}},
+      {Key(int64_t{46}, EncodableList{alt, control}), nullptr,
+       {Send({K(0xA4, 0), K(0xA2, 0), K(46, 1), K(46, 3), K(0xA2, 2), K(0xA4, 2)}), "true"}},
+      {Key(37, EncodableList{win}), nullptr,
+       {Send({K(0x5B, 1), K(37, 1), K(37, 3), K(0x5B, 3)}), "true"}},
+      {Key(65, control), nullptr, {Send({K(65, 0), K(65, 2)}), "true"}},  // not a list: none
+      // Partly inserted: the key and the modifiers released one by one, with retries.
+      {Key(65, ctrl_shift), Inserted({{1, 3}}),
+       {ctrl_shift_a, Send({K(65, 2)}), Send({K(0xA0, 2)}), Send({K(0xA2, 2)}), "false"}},
+      {Key(65, ctrl_shift), Inserted({{1, 0}, {2, 0}, {5, 0}}),
+       {ctrl_shift_a, Send({K(65, 2)}), "Sleep(20)", Send({K(65, 2)}), Send({K(0xA0, 2)}),
+        Send({K(0xA2, 2)}), "Sleep(20)", Send({K(0xA2, 2)}), "false"}},
+      {Key(65, ctrl_shift), Lock, no},
+      {Key(65, none), Elevated, no},
+      {Key(EncodableValue(), none), nullptr, {}},
+      {Key(255, none), nullptr, {}},
+      {Key(65, EncodableList{EncodableValue("Control")}), nullptr, {}},
+      {Key(65, EncodableList{162}), nullptr, {}},
+      {Key(65, EncodableList(17, shift)), nullptr, {}},
+      // Text: CR skipped, LF the Enter key, tab the Tab key, other units as Unicode events.
+      {Type(u"a\r\n\t\U0001F600"), nullptr,
+       {Send({Chars(u"a"), K(13, 0), K(13, 2), K(9, 0), K(9, 2), Chars(u"\xD83D\xDE00")}), "true"}},
+      {Type(x40), nullptr, {Send({Chars(x32)}), Send({Chars(u"xxxxxxxx")}), "true"}},
+      // A batch never ends between the units of a pair; a lone low surrogate does not wait.
+      {Type(x31 + u"\U00010000y"), nullptr,
+       {Send({Chars(x31 + u"\U00010000")}), Send({Chars(u"y")}), "true"}},
+      {Type(x31 + u"\xDC00y"), nullptr,
+       {Send({Chars(x31 + u"\xDC00")}), Send({Chars(u"y")}), "true"}},
+      {Type(u"\r\r"), nullptr, {"true"}},
+      {Type(u""), nullptr, no},
+      {Type(std::u16string(4097, u'x')), nullptr, no},
+      {Type(std::u16string(4096, u'x')), nullptr, Calls(128, Send({Chars(x32)})) + Calls{"true"}},
+      // Part of a batch taken: a press taken without its release is released.
+      {Type(x40), Inserted({{1, 10}}), {Send({Chars(x32)}), "false"}},
+      {Type(x40), Inserted({{1, 11}}), {Send({Chars(x32)}), Send({"K 0 78 6"}), "false"}},
+      {Type(u"a"), Lock, no},
+      // The wake asks no guard.
+      {Wake, [](Rig& r) { Lock(r); Elevated(r); }, {"SetThreadExecutionState(2)",
+       "SendInput(M 1 0 0 1, M -1 0 0 1)", "true"}},
+      // clang-format on
   };
   for (const auto& c : cases) {
-    EXPECT_THAT(tesso::InterpolatePoints(c.from, c.to, c.steps), ElementsAreArray(c.expected));
+    SCOPED_TRACE(&c - cases);
+    Rig rig;
+    if (c.arrange) c.arrange(rig);
+    c.act(rig);
+    for (auto& [result, job] : rig.queued) result->Success(EncodableValue(job()));
+    const Calls expected = c.calls.empty() ? no : Calls{"queued"} + c.calls;
+    EXPECT_THAT(rig.input.log, testing::ElementsAreArray(expected));
   }
 }
 
-struct JobCase {
-  const char* name;
-  std::function<void(InjectionRig&)> setup;
-  std::function<bool(tesso::InputPorts)> job;
-  bool result;
-  std::vector<InputCall> calls;
-};
-
-void RunJobCases(const std::vector<JobCase>& cases) {
-  for (const JobCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    InjectionRig rig;
-    if (c.setup) c.setup(rig);
-    EXPECT_EQ(c.job(rig.ports()), c.result);
-    EXPECT_THAT(rig.input.calls, ElementsAreArray(c.calls));
+TEST(InputInjection, ExtendedKeysAreTheNavigationBlockAndTheWindowsKeys) {
+  for (uint16_t key = 0; key <= 255; ++key) {
+    const bool listed =
+        (key >= 33 && key <= 40) || key == 45 || key == 46 || key == 91 || key == 92;
+    EXPECT_EQ(tesso::IsExtendedKey(key), listed) << key;
   }
-}
-
-const auto kNothing = std::vector<InputCall>{};
-
-auto ElevatedAt(int32_t x, int32_t y) {
-  return [x, y](InjectionRig& rig) { rig.input.windows[{x, y}] = kElevated; };
-}
-const auto kLocked = [](InjectionRig& rig) { rig.LockWorkstation(); };
-
-auto Refuse(std::vector<size_t> call_numbers) {
-  return [call_numbers](InjectionRig& rig) {
-    for (size_t n : call_numbers) rig.input.inserted_by_call[n] = 0;
-  };
-}
-
-TEST(PointerInjection, ClickJobHoversPressesAndReleasesWithRetries) {
-  const auto left = [](tesso::InputPorts p) { return tesso::ClickJob(p, 0, 0.5, 0.5, false); };
-  const auto up = At(32768, 32768, kLeftUp);
-  RunJobCases({
-      {"left", nullptr, left, true, Join({PressAt(32768, 32768, kLeftDown), {up}})},
-      {"right", nullptr, [](tesso::InputPorts p) { return tesso::ClickJob(p, 0, 0.5, 0.5, true); },
-       true, Join({PressAt(32768, 32768, kRightDown), {At(32768, 32768, kRightUp)}})},
-      {"release refused twice", Refuse({3, 4}), left, true,
-       Join({PressAt(32768, 32768, kLeftDown), {up, Pause(20), up, Pause(20), up}})},
-      {"release refused three times", Refuse({3, 4, 5}), left, false,
-       Join({PressAt(32768, 32768, kLeftDown), {up, Pause(20), up, Pause(20), up, Pause(20)}})},
-      {"press refused",
-       Refuse({2}),
-       left,
-       false,
-       {At(32768, 32768, kMove), Pause(15), At(32768, 32768, kLeftDown)}},
-      {"hover refused", Refuse({1}), left, false, {At(32768, 32768, kMove)}},
-      {"locked", kLocked, left, false, kNothing},
-      {"secure desktop", [](InjectionRig& r) { r.ShowSecureDesktop(); }, left, false, kNothing},
-      {"elevated window", ElevatedAt(32768, 32768), left, false, kNothing},
-      {"out of range", nullptr,
-       [](tesso::InputPorts p) { return tesso::ClickJob(p, 0, 1.5, 0.5, false); }, false, kNothing},
-  });
-}
-
-TEST(PointerInjection, DragJobMovesInTwelveStepsAndAlwaysReleases) {
-  const auto drag = [](tesso::InputPorts p) {
-    return tesso::DragJob(p, 0, 0, 0, 1000 * kPixel, 500 * kPixel);
-  };
-  const auto up = At(1000, 500, kLeftUp);
-  RunJobCases({
-      {"whole drag", nullptr, drag, true,
-       Join({PressAt(0, 0, kLeftDown), Steps(kSpecTable), {up}})},
-      {"fifth move refused", Refuse({7}), drag, false,
-       Join({PressAt(0, 0, kLeftDown),
-             Steps({{83, 42}, {167, 83}, {250, 125}, {333, 167}}),
-             {At(417, 208, kMove), up}})},
-      {"release refused", Refuse({15, 16, 17}), drag, false,
-       Join({PressAt(0, 0, kLeftDown),
-             Steps(kSpecTable),
-             {up, Pause(20), up, Pause(20), up, Pause(20)}})},
-      {"elevated window at the end only", ElevatedAt(1000, 500), drag, true,
-       Join({PressAt(0, 0, kLeftDown), Steps(kSpecTable), {up}})},
-      {"elevated window at the start", ElevatedAt(0, 0), drag, false, kNothing},
-      {"end out of range", nullptr,
-       [](tesso::InputPorts p) { return tesso::DragJob(p, 0, 0, 0, 0.5, -0.01); }, false, kNothing},
-      {"locked", kLocked, drag, false, kNothing},
-  });
-}
-
-TEST(PointerInjection, DragPathJobMovesThreeStepsPerSegment) {
-  const auto path = [](std::vector<tesso::NormalisedPoint> points) {
-    return [points](tesso::InputPorts p) { return tesso::DragPathJob(p, 0, points); };
-  };
-  const auto corner = path({{0, 0}, {300 * kPixel, 0}, {300 * kPixel, 600 * kPixel}});
-  const auto up = At(300, 600, kLeftUp);
-  RunJobCases({
-      {"two segments", nullptr, corner, true,
-       Join({PressAt(0, 0, kLeftDown),
-             Steps({{100, 0}, {200, 0}, {300, 0}, {300, 200}, {300, 400}, {300, 600}}),
-             {up}})},
-      {"a refused move ends all moving", Refuse({4}), corner, false,
-       Join({PressAt(0, 0, kLeftDown), Steps({{100, 0}}), {At(200, 0, kMove), up}})},
-      {"elevated window at a later point", ElevatedAt(300, 0), path({{0, 0}, {300 * kPixel, 0}}),
-       true,
-       Join({PressAt(0, 0, kLeftDown),
-             Steps({{100, 0}, {200, 0}, {300, 0}}),
-             {At(300, 0, kLeftUp)}})},
-      {"elevated window at the first point", ElevatedAt(0, 0), corner, false, kNothing},
-      {"a point out of range", nullptr, path({{0, 0}, {0.5, 0.5}, {2, 0}}), false, kNothing},
-      {"one point", nullptr, path({{0, 0}}), false, kNothing},
-      {"65 points", nullptr, path(std::vector<tesso::NormalisedPoint>(65)), false, kNothing},
-      {"locked", kLocked, corner, false, kNothing},
-  });
-}
-
-TEST(PointerInjection, ScrollJobTurnsTheWheelByClampedNotches) {
-  const auto scroll = [](int32_t amount) {
-    return [amount](tesso::InputPorts p) { return tesso::ScrollJob(p, amount); };
-  };
-  const auto wheel = [](int32_t delta) { return Sent({MouseRecord(0, 0, delta, kWheel)}); };
-  RunJobCases({
-      {"100 notches", nullptr, scroll(100), true, {wheel(2400)}},
-      {"-3 notches", nullptr, scroll(-3), true, {wheel(-360)}},
-      {"zero while locked", kLocked, scroll(0), true, kNothing},
-      {"locked", kLocked, scroll(1), false, kNothing},
-      {"pointer over an elevated window",
-       [](InjectionRig& r) {
-         r.input.cursor = std::make_pair(5, 6);
-         r.input.windows[{5, 6}] = kElevated;
-       },
-       scroll(1), false, kNothing},
-      {"pointer unreadable",
-       [](InjectionRig& r) { r.input.cursor.reset(); },
-       scroll(1),
-       true,
-       {wheel(120)}},
-      {"refused", Refuse({1}), scroll(1), false, {wheel(120)}},
-  });
-}
-
-struct MouseCallCase {
-  const char* name;
-  EncodableMap args;
-  std::vector<std::string> replies;  // after the queued jobs ran
-  size_t queued;
-  std::vector<InputCall> calls;
-};
-
-EncodableValue Points(std::vector<std::pair<EncodableValue, EncodableValue>> points) {
-  EncodableList list;
-  for (auto& [x, y] : points) list.push_back(EncodableValue(EncodableList{x, y}));
-  return EncodableValue(list);
-}
-
-TEST(PointerInjection, PerformMouseQueuesAJobOnlyForUsableArguments) {
-  const EncodableValue half(0.5);
-  const auto kind = [](const char* name) { return EncodableValue(name); };
-  const auto click = Join({PressAt(32768, 32768, kLeftDown), {At(32768, 32768, kLeftUp)}});
-  std::vector<std::pair<EncodableValue, EncodableValue>> many(65, {half, half});
-  const MouseCallCase cases[] = {
-      {"click",
-       {{kind("kind"), kind("click")}, {kind("x"), half}, {kind("y"), half}},
-       {"success(true)"},
-       1,
-       click},
-      {"integer x is 1.0",
-       {{kind("kind"), kind("rightClick")},
-        {kind("x"), EncodableValue(1)},
-        {kind("y"), EncodableValue(int64_t{0})}},
-       {"success(true)"},
-       1,
-       Join({PressAt(65535, 0, kRightDown), {At(65535, 0, kRightUp)}})},
-      {"drag",
-       {{kind("kind"), kind("drag")},
-        {kind("x"), EncodableValue(0.0)},
-        {kind("y"), EncodableValue(0.0)},
-        {kind("endX"), EncodableValue(1000 * kPixel)},
-        {kind("endY"), EncodableValue(500 * kPixel)}},
-       {"success(true)"},
-       1,
-       Join({PressAt(0, 0, kLeftDown), Steps(kSpecTable), {At(1000, 500, kLeftUp)}})},
-      {"dragPath",
-       {{kind("kind"), kind("dragPath")},
-        {kind("points"), Points({{EncodableValue(0.0), EncodableValue(0.0)},
-                                 {EncodableValue(300 * kPixel), EncodableValue(0.0)}})}},
-       {"success(true)"},
-       1,
-       Join({PressAt(0, 0, kLeftDown),
-             Steps({{100, 0}, {200, 0}, {300, 0}}),
-             {At(300, 0, kLeftUp)}})},
-      {"scroll",
-       {{kind("kind"), kind("scroll")}, {kind("amount"), EncodableValue(-3)}},
-       {"success(true)"},
-       1,
-       {Sent({MouseRecord(0, 0, -360, kWheel)})}},
-      {"scroll by an int64 saturates",
-       {{kind("kind"), kind("scroll")}, {kind("amount"), EncodableValue(int64_t{0xFFFFFF9C})}},
-       {"success(true)"},
-       1,
-       {Sent({MouseRecord(0, 0, 2400, kWheel)})}},
-      {"scroll without amount", {{kind("kind"), kind("scroll")}}, {"success(true)"}, 1, kNothing},
-      {"path of one point",
-       {{kind("kind"), kind("dragPath")}, {kind("points"), Points({{half, half}})}},
-       {"success(false)"},
-       1,
-       kNothing},
-      {"path of 65 points",
-       {{kind("kind"), kind("dragPath")}, {kind("points"), Points(many)}},
-       {"success(false)"},
-       1,
-       kNothing},
-      {"path with an integer",
-       {{kind("kind"), kind("dragPath")}, {kind("points"), Points({{half, EncodableValue(1)}})}},
-       {"success(false)"},
-       0,
-       kNothing},
-      {"path point of three",
-       {{kind("kind"), kind("dragPath")},
-        {kind("points"),
-         EncodableValue(EncodableList{EncodableValue(EncodableList{half, half, half})})}},
-       {"success(false)"},
-       0,
-       kNothing},
-      {"path not a list",
-       {{kind("kind"), kind("dragPath")}, {kind("points"), half}},
-       {"success(false)"},
-       0,
-       kNothing},
-      {"kind in another case",
-       {{kind("kind"), kind("Click")}, {kind("x"), half}, {kind("y"), half}},
-       {"success(false)"},
-       0,
-       kNothing},
-      {"no kind", {{kind("x"), half}, {kind("y"), half}}, {"success(false)"}, 0, kNothing},
-      {"drag without endY",
-       {{kind("kind"), kind("drag")}, {kind("x"), half}, {kind("y"), half}, {kind("endX"), half}},
-       {"success(false)"},
-       0,
-       kNothing},
-      {"y as text",
-       {{kind("kind"), kind("click")}, {kind("x"), half}, {kind("y"), kind("0.5")}},
-       {"success(false)"},
-       0,
-       kNothing},
-  };
-  for (const MouseCallCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    InjectionRig rig;
-    tesso::HandlePerformMouse(c.args, rig.Result(), 0, rig.ports(), rig.run_input_job);
-    EXPECT_EQ(rig.queued.size(), c.queued);
-    rig.RunQueuedJobs();
-    EXPECT_THAT(rig.replies, ElementsAreArray(c.replies));
-    EXPECT_THAT(rig.input.calls, ElementsAreArray(c.calls));
-  }
-}
-
-TEST(PointerInjection, PerformMouseClicksOnTheDisplaySelectedWhenTheCallArrived) {
-  InjectionRig rig;
-  rig.SetDisplays({Monitor(1, 0, 0, 1920, 1080, true), Monitor(2, 1920, 0, 1920, 1080)}, 0, 0, 3840,
-                  1080);
-  const EncodableMap args = {{EncodableValue("kind"), EncodableValue("click")},
-                             {EncodableValue("x"), EncodableValue(0.0)},
-                             {EncodableValue("y"), EncodableValue(0.0)}};
-  tesso::HandlePerformMouse(args, rig.Result(), 1, rig.ports(), rig.run_input_job);
-  rig.RunQueuedJobs();
-  // Pixel 1920 of 3840: lround(1920 * 65535 / 3839) = 32776.
-  EXPECT_THAT(rig.input.calls,
-              ElementsAreArray(Join({PressAt(32776, 0, kLeftDown), {At(32776, 0, kLeftUp)}})));
 }
 
 }  // namespace
