@@ -8,13 +8,10 @@ import struct
 import pytest
 
 from peer import codec
-from peer.codec import (Custom, Float32List, Float64, Float64List, Int32, Int32List, Int64,
-                        Int64List, Map)
+from peer.codec import Custom, Float32List, Float64, Int32, Int32List, Int64, Int64List, Map
 from peer.describe import describe, parse
 
 GOLDEN = os.path.join(os.path.dirname(__file__), "..", "golden", "codec_vectors.txt")
-KINDS = {"value", "value-decode", "call", "call-decode", "call-invalid", "success",
-         "success-decode", "error", "error-decode", "envelope-invalid"}
 
 
 def generated(count):
@@ -38,11 +35,7 @@ def golden_vector(line):
 with open(GOLDEN, encoding="utf-8") as golden:
     VECTORS = [golden_vector(line) for line in golden.read().splitlines()
                if line and not line.startswith("#")]
-
-
-def test_golden_file_is_well_formed():
-    assert len({v.id for v in VECTORS}) == len(VECTORS) > 80
-    assert {v.values[0] for v in VECTORS} <= KINDS
+assert len({v.id for v in VECTORS}) == len(VECTORS) > 80
 
 
 @pytest.mark.parametrize("kind, data, description, stderr", VECTORS)
@@ -87,23 +80,6 @@ def test_python_values_round_trip_as_their_alternative(value, expected):
     assert (decoded.diagnostics, decoded.end) == ([], len(data))
     assert describe(value) == describe(decoded.value) == expected
     assert codec.encode_value(decoded.value) == data
-
-
-LISTS = [(bytes, 1, generated), (Int32List, 4, lambda n: Int32List(i * 7919 % 2**31 - 2**30 for i in range(n))),
-         (Int64List, 8, lambda n: Int64List(i * 2**40 - 2**62 for i in range(n))),
-         (Float64List, 8, lambda n: Float64List(i / 3.0 for i in range(n))),
-         (Float32List, 4, lambda n: Float32List(i * 0.5 for i in range(n)))]
-
-
-@pytest.mark.parametrize("kind, size, make", LISTS, ids=[c[0].__name__ for c in LISTS])
-@pytest.mark.parametrize("count", [0, 1, 253, 254, 65535, 65536, 70001])
-def test_typed_lists_keep_kind_size_header_and_padding(kind, size, make, count):
-    value = make(count)
-    data = codec.encode_value(value)
-    header = 2 if count < 254 else 4 if count <= 0xFFFF else 6
-    assert len(data) == header + (-header) % size + count * size
-    decoded = codec.decode_value(data).value
-    assert type(decoded) is kind and decoded == value
 
 
 def test_wrappers_compare_within_their_alternative_only():

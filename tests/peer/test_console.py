@@ -54,7 +54,6 @@ def test_run_takes_the_programs_own_options_and_a_prefix_or_a_bare_display(monke
     (["decode", "--as", "envelope", "010701650000"], 0, ['error list:[str:"e",null,null]']),
     (["decode", "--as", "call", "0301000000"], 0,
      ["-", "stderr: Invalid method call; method name is not a string."]),
-    (["decode", "07fe1027"], 0, ['str:""', "stderr: Invalid read in StandardCodecByteStreamReader"]),
     (["decode", "07fe102"], 2, []),
 ])
 def test_encode_and_decode_subcommands(argv, code, lines):
@@ -66,8 +65,6 @@ def test_encode_and_decode_subcommands(argv, code, lines):
 
 
 def test_help_and_human_output():
-    assert "VALUE syntax" in subprocess.run(TOOL + ["run", "--help"], capture_output=True,
-                                            text=True, timeout=30).stdout
     assert all(name[4:] in console.COMMANDS_HELP for name in dir(Console) if name.startswith("cmd_"))
     assert human(bytes(range(40))) == "bytes[40]:000102030405060708090a0b0c0d0e0f..."
     assert human(codec.Int32List(range(20))).endswith(",...(20)]")
