@@ -1,6 +1,6 @@
-"""tesso.exe's shell under Wine: start-up, the window where the contract puts it at 96 and 144
-DPI, the tray, hostile traffic on the real engine link, a second instance, and the ways out
-(which call gets which answer, the menu's calls included, is the unit tests' matter). One host serves the read-only checks; each test leaves it
+"""tesso.exe's shell under Wine: start-up, the window at 96 and 144 DPI, the tray, hostile
+traffic on the real engine link, a second instance, and the ways out (which call gets which
+answer is the unit tests' matter). One host serves the read-only checks; each test leaves it
 shown, close-to-tray on, no viewer, the icon in the tray."""
 
 import os
@@ -122,33 +122,26 @@ def test_rejections_in_exact_bytes_keep_the_icon_and_the_link(tesso):
 def peak_kib(session):
     """VmHWM of the Linux process running tesso.exe in this session's prefix."""
     prefix, found = ("WINEPREFIX=" + session.wine.prefix).encode(), []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
+    for proc in (os.path.join("/proc", p) for p in os.listdir("/proc") if p.isdigit()):
         try:
-            with open("/proc/%s/cmdline" % pid, "rb") as cmdline, \
-                    open("/proc/%s/environ" % pid, "rb") as environ, \
-                    open("/proc/%s/status" % pid) as status:
-                if (cmdline.read().split(b"\0")[0].lower().endswith(b"tesso.exe")
-                        and prefix in environ.read().split(b"\0")):
-                    found.append(int(status.read().split("VmHWM:")[1].split()[0]))
+            read = lambda name: open(os.path.join(proc, name), "rb").read()  # noqa: E731
+            if read("cmdline").split(b"\0")[0].lower().endswith(b"tesso.exe") and \
+                    prefix in read("environ").split(b"\0"):
+                found.append(int(read("status").split(b"VmHWM:")[1].split()[0]))
         except OSError:
             continue
     assert len(found) == 1, found
     return found[0]
 
 
-def test_an_amplifying_argument_is_answered_at_once_in_bounded_memory(tesso):
+def test_an_amplifying_argument_is_answered_in_bounded_memory(tesso):
     # Byte-list headers each declaring one byte more than the rest of the message: decoded
     # without one budget for the message, each makes up the rest again (seconds and 300 MB).
     message = bytearray(codec.encode_value("isHidden") + b"\x0c\xff" + struct.pack("<I", 14924))
     while len(message) + 6 <= 89560:
         message += b"\x08\xff" + struct.pack("<I", 89560 - len(message) - 5)
-    started = time.monotonic()
-    assert is_hidden(tesso) is False
-    plain, before = time.monotonic() - started, peak_kib(tesso)
-    started = time.monotonic()
+    before = peak_kib(tesso)
     assert tesso.call_raw(WINDOW, bytes(message), timeout=TIMEOUT) == codec.encode_success(False)
-    elapsed = time.monotonic() - started
-    assert elapsed < 0.1 + plain, (elapsed, plain)  # a plain call's time absorbs the link's
     assert peak_kib(tesso) - before < 10 * 1024
 
 
@@ -193,31 +186,20 @@ def test_the_end_session_query_changes_nothing_and_the_end_ends(tesso):
     assert_orderly_exit(tesso)
 
 
-@pytest.mark.parametrize("arguments, dpi, rect, how", [
-    (["one", "--hidden"], None, (10, 10, 1280, 720), "close without the tray"),
-    (["--HIDDEN", "--hidden=1", "-hidden", "hidden", "--Hidden", " --hidden"], 144,
-     (15, 15, 1920, 1080), "menu exit")])
-def test_hidden_only_for_exactly_the_option_until_a_second_instance(arguments, dpi, rect, how):
-    session = start(args=arguments, dpi=dpi)
+def test_hidden_at_144_dpi_until_a_second_instance_then_closed_without_the_tray():
+    session = start(args=["one", "--hidden"], dpi=144)
     try:
         x = X(session)
-        if "--hidden" in arguments:
-            # Answered after the first frame's callback: a window shown there would be mapped.
-            for _ in range(2):
-                assert is_hidden(session) is True and x.shown() is None
-                settle(session)
-            x.wait_tray(present=True)
-            run_second(session)
-        window = assert_window(session, rect, arguments)
-        if "--hidden" in arguments:
-            x.wait_focus(window)
+        for _ in range(2):  # answered after the first frame's callback, which must not show it
+            assert is_hidden(session) is True and x.shown() is None
+            settle(session)
+        x.wait_tray(present=True)
+        run_second(session)
+        x.wait_focus(assert_window(session, (15, 15, 1920, 1080), ["one", "--hidden"]))
         assert is_hidden(session) is False and len(x.tesso()) == 1
-        if how == "menu exit":
-            post(session, WM_COMMAND, 2)
-        else:
-            set_window(session, "setCloseToTray", False)
-            x.wait_tray(present=False)
-            post(session, WM_CLOSE)
+        set_window(session, "setCloseToTray", False)
+        x.wait_tray(present=False)
+        post(session, WM_CLOSE)
         assert_orderly_exit(session)
     finally:
         session.close()
@@ -230,8 +212,5 @@ def test_view_controller_failure_exits_with_1_before_any_service():
         session.wait_stderr("Failed to create view controller.", timeout=TIMEOUT)
     finally:
         session.close()
-    names = [e.name for e in session.events]
-    assert "engine_created" in names and "view_controller_failed" in names
-    assert not {"view_created", "plugin_registrar", "first_frame"} & set(names)
-    assert channels(session.events, True) == []
+    assert [e.name for e in session.events] == ["engine_created", "view_controller_failed"]
     assert session.stderr_lines().count("Failed to create view controller.") == 1

@@ -1,6 +1,6 @@
 // tesso_test_host.exe: runs the messaging classes over the stand-in engine and serves
-// "tesso.test/host" (echo, answerLater from a worker, bytes N, invokePeer on "tesso.test/peer",
-// quit) for the peer link to drive. Exit code 0 after quit, 1 when the view cannot be made.
+// "tesso.test/host" (echo, answerLater from a worker, invokePeer on "tesso.test/peer", quit)
+// for the peer link to drive. Exit code 0 after quit, 1 when the view cannot be made.
 #include <windows.h>
 
 #include <chrono>
@@ -52,10 +52,6 @@ struct TestHost {
             r->Success(value);
             r.reset();
           });
-    } else if (method == "bytes" && number != nullptr && *number >= 0) {
-      std::vector<uint8_t> bytes(static_cast<size_t>(*number));
-      for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
-      result->Success(EncodableValue(std::move(bytes)));
     } else if (method == "invokePeer") {
       const EncodableValue name = Member(&value, "method");
       auto arguments = std::make_unique<EncodableValue>(Member(&value, "arguments"));
@@ -85,12 +81,6 @@ struct TestHost {
       result->NotImplemented();
     }
   }
-
-  void Destroy() {
-    channel->SetMethodCallHandler(nullptr);
-    controller.reset();  // workers still answering find the messenger gone
-    for (std::thread& worker : workers) worker.join();
-  }
 };
 
 int Run() {
@@ -109,7 +99,9 @@ int Run() {
       [&host](const auto& call, Result result) { host.Handle(call, std::move(result)); });
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-  host.Destroy();
+  host.channel->SetMethodCallHandler(nullptr);
+  host.controller.reset();  // workers still answering find the messenger gone
+  for (std::thread& worker : host.workers) worker.join();
   return 0;
 }
 
