@@ -22,9 +22,13 @@ FAKE_JPEG = b"\xff\xd8\xff\xe0fake"
 ok = codec.encode_success
 
 
-def desktop(call):
-    sys.stderr.write("desktop_host %s\n" % describe([call.method, call.arguments]))
+def warn(line):
+    sys.stderr.write(line)
     sys.stderr.flush()
+
+
+def desktop(call):
+    warn("desktop_host %s\n" % describe([call.method, call.arguments]))
     if call.method != "captureScreen":
         return ok(True)
     generation = int(call.arguments.get("generation", 0))
@@ -38,8 +42,7 @@ def main():
         sys.stdout.buffer.flush()
 
     send(link.EVENT, 0, "engine_created", json.dumps({"arguments": sys.argv[1:]}).encode())
-    sys.stderr.write("fake engine ready\r\n")
-    sys.stderr.flush()
+    warn("fake engine ready\r\n")
     parser, held, asked, ids = link.FrameParser(), None, {}, itertools.count(101)
     while True:
         data = os.read(0, 7)  # small reads: partial frames on this side too
@@ -73,8 +76,7 @@ def main():
                     send(link.HOST_MESSAGE, 0, "fake/peer", codec.encode_method_call("note", 1))
                     send(link.RESPONSE, f.id, f.name, ok(None))
                 elif method == "warn":
-                    sys.stderr.write(args + "\n")
-                    sys.stderr.flush()
+                    warn(args + "\n")
                     send(link.RESPONSE, f.id, f.name, ok(None))
                 elif method == "exit":
                     return int(args)

@@ -25,11 +25,10 @@ TOOL = [sys.executable, os.path.join(HERE, "..", "..", "tools", "tesso-peer")]
     ('{"a": [1]}', codec.encode_success({"a": [1]})), ("notimpl", b""), ("raw 0102", b"\1\2"),
     ('error "bad"', codec.encode_error("bad")), ('error "bad" "why"', codec.encode_error("bad", "why")),
     ('error "bad" null {"k": 1}', codec.encode_error("bad", "", {"k": 1})),
-] + [(bad, CommandError) for bad in ["error", "error 5", 'error "c" 5', "raw zz", 'error "a" "b" 1 2']])
+] + [(bad, None) for bad in ["error", "error 5", 'error "c" 5', "raw zz", 'error "a" "b" 1 2']])
 def test_reply_syntax(text, expected):
-    if expected is CommandError:
-        with pytest.raises(CommandError):
-            parse_reply(text)
+    if expected is None:
+        pytest.raises(CommandError, parse_reply, text)
     else:
         assert parse_reply(text) == expected
 
@@ -44,16 +43,13 @@ def test_run_passes_the_options_after_the_program_to_it():
     (["encode", "--call", "echo", "5"], 0, ["07046563686f0305000000"]),
     (["decode", "0f"], 0, ["null", "stderr: Unknown type in StandardCodecSerializer::ReadValueOfType: 15"]),
     (["decode", "--as", "envelope", "010701650000"], 0, ['error list:[str:"e",null,null]']),
-    (["decode", "--as", "call", "0301000000"], 0,
-     ["-", "stderr: Invalid method call; method name is not a string."]),
     (["decode", "07fe102"], 2, []),
 ])
 def test_encode_and_decode_subcommands(argv, code, lines):
     result = subprocess.run(TOOL + argv, capture_output=True, text=True, timeout=30)
     assert (result.returncode, result.stdout.splitlines()) == (code, lines)
-    if code:
-        assert "not an even number of hex digits" in result.stderr
-        assert result.stderr.count("\n") == 1
+    assert result.stderr.count("\n") == code // 2 and ("not an even number of hex digits" in
+                                                        result.stderr) == bool(code)
 
 
 def test_help_and_human_output():
@@ -91,8 +87,7 @@ def test_autoreply_reply_and_waitmsg(con):
     assert pending.wait(10).value == codec.encode_error("no")
     con.execute("autoreply fake/peer off")
     con.execute("waitmsg fake/peer ping")  # the cursor is per channel and method
-    with pytest.raises(TimeoutError):
-        con.execute("waitmsg fake/peer ping 0.2")
+    pytest.raises(TimeoutError, con.execute, "waitmsg fake/peer ping 0.2")
 
 
 def test_wait_post_send_frame_callraw_and_exit(con):
@@ -103,8 +98,7 @@ def test_wait_post_send_frame_callraw_and_exit(con):
     assert [(w["operation"], w["fields"]) for w in waited] == [
         ("frame", {}), ("post_message", {"msg": 0x8058, "wparam": 1, "lparam": 0x200}),
         ("send_message", {"msg": 16, "wparam": 0, "lparam": 0})]
-    with pytest.raises(TimeoutError):
-        con.execute("wait control 0.2")
+    pytest.raises(TimeoutError, con.execute, "wait control 0.2")
     assert con.out_records("response") == [{"type": "response", "channel": "nobody", "raw": ""}]
     assert (con.execute("# comment"), con.execute("quit")) == (True, False)
     con.session.call_async("fake/host", "exit", 4)
@@ -119,34 +113,40 @@ def made_calls(con):
     return [line[13:] for line in con.session.stderr_lines() if line.startswith("desktop_host ")]
 
 
-def test_desktop_commands_make_these_calls_in_order(con):
-    for command in ["capture on", "capture on", "capture off", "capture on 0x10", "capture off 3",
-                    "shot max=640 quality=0.5", "shot", "diag", "displays", "display 2",
-                    "display -1", "click 0.5 1", "rclick 0 0.25", "drag 0.1 0.2 0.3 1",
-                    "path 0,0 0.5,1 1,1", "scroll -3", "key control+shift+a", "key alt+delete",
-                    "key 0x25", "key Control+F4", "key win+left", "type 中文 and  spaces",
-                    'type "a\\tb\\nc\\u00e9"']:
-        con.execute(command)
-    capture, mouse = "setCaptureEnabled", "performMouse"
+def capture(generation, enabled):
+    return ["setCaptureEnabled", {"generation": Int64(generation), "enabled": enabled}]
 
-    def key(code, *modifiers):
-        return ["performKeyPress", {"keyCode": code, "modifiers": list(modifiers)}]
-    assert made_calls(con) == [describe(call) for call in [
-        [capture, {"generation": Int64(1), "enabled": True}],
-        [capture, {"generation": Int64(2), "enabled": True}],
-        [capture, {"generation": Int64(2), "enabled": False}],
-        [capture, {"generation": Int64(16), "enabled": True}],
-        [capture, {"generation": Int64(3), "enabled": False}],
-        ["captureScreen", {"generation": Int64(3), "maxDimension": 640, "quality": 0.5}],
-        ["captureScreen", {"generation": Int64(3)}], ["captureDiagnostics", None],
-        ["listDisplays", None], ["switchDisplay", {"index": 2}], ["switchDisplay", {"index": -1}],
-        [mouse, {"kind": "click", "x": 0.5, "y": 1.0}],
-        [mouse, {"kind": "rightClick", "x": 0.0, "y": 0.25}],
-        [mouse, {"kind": "drag", "x": 0.1, "y": 0.2, "endX": 0.3, "endY": 1.0}],
-        [mouse, {"kind": "dragPath", "points": [[0.0, 0.0], [0.5, 1.0], [1.0, 1.0]]}],
-        [mouse, {"kind": "scroll", "amount": -3}], key(65, "control", "shift"), key(46, "alt"),
-        key(37), key(115, "Control"), key(37, "win"), ["typeText", {"text": "中文 and  spaces"}],
-        ["typeText", {"text": "a\tb\nc\u00e9"}], ["wakeDisplay", None]]]
+
+def key(code, *modifiers):
+    return ["performKeyPress", {"keyCode": code, "modifiers": list(modifiers)}]
+
+
+DESKTOP = [  # command -> the call it makes, with the console's generation counter running on
+    ("capture on", capture(1, True)), ("capture on", capture(2, True)),
+    ("capture off", capture(2, False)), ("capture on 0x10", capture(16, True)),
+    ("capture off 3", capture(3, False)),
+    ("shot max=640 quality=0.5", ["captureScreen", {"generation": Int64(3), "maxDimension": 640,
+                                                    "quality": 0.5}]),
+    ("shot", ["captureScreen", {"generation": Int64(3)}]), ("diag", ["captureDiagnostics", None]),
+    ("displays", ["listDisplays", None]), ("display -1", ["switchDisplay", {"index": -1}]),
+    ("click 0.5 1", ["performMouse", {"kind": "click", "x": 0.5, "y": 1.0}]),
+    ("rclick 0 0.25", ["performMouse", {"kind": "rightClick", "x": 0.0, "y": 0.25}]),
+    ("drag 0.1 0.2 0.3 1", ["performMouse", {"kind": "drag", "x": 0.1, "y": 0.2, "endX": 0.3,
+                                             "endY": 1.0}]),
+    ("path 0,0 0.5,1 1,1", ["performMouse", {"kind": "dragPath",
+                                             "points": [[0.0, 0.0], [0.5, 1.0], [1.0, 1.0]]}]),
+    ("scroll -3", ["performMouse", {"kind": "scroll", "amount": -3}]),
+    ("key control+shift+a", key(65, "control", "shift")), ("key alt+delete", key(46, "alt")),
+    ("key 0x25", key(37)), ("key Control+F4", key(115, "Control")), ("key win+left", key(37, "win")),
+    ("type 中文 and  spaces", ["typeText", {"text": "中文 and  spaces"}]),
+    ('type "a\\tb\\nc\\u00e9"', ["typeText", {"text": "a\tb\nc\u00e9"}])]
+
+
+def test_desktop_commands_make_these_calls_in_order(con):
+    for command, _ in DESKTOP:
+        con.execute(command)
+    assert made_calls(con) == [describe(call) for call in [c for _, c in DESKTOP] + [
+        ["wakeDisplay", None]]]
 
 
 def test_bad_desktop_commands_make_no_call(con):

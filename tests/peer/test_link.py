@@ -39,8 +39,7 @@ def test_frames_split_anywhere_come_out_whole_and_in_order():
     (struct.pack("<IBIH", 8, 1, 1, 2) + b"a", "runs past the frame"),
     (struct.pack("<I", link.MAX_FRAME + 1), "exceeds the limit")])
 def test_malformed_frames(data, message):
-    with pytest.raises(FrameError, match=message):
-        FrameParser().feed(data)
+    pytest.raises(FrameError, FrameParser().feed, data).match(message)
 
 
 @pytest.mark.parametrize("data, frames, error", [
@@ -66,8 +65,7 @@ def test_the_reader_delivers_frames_then_how_the_stream_ended(data, frames, erro
     [t.join(5) for t in threads]
     assert sorted(received, key=lambda f: f.id) == sent and got.empty()
     reader.close_writer()
-    with pytest.raises(LinkClosed):
-        reader.send(sent[0])
+    pytest.raises(LinkClosed, reader.send, sent[0])
     reader.join(5)
     [os.close(fd) for fd in (in_r, out_r, out_w)]
 
