@@ -37,13 +37,6 @@ void Report(const char* format, Args... args) {
             nullptr);
 }
 
-std::string Rect(HWND window, RECT r) {
-  POINT origin{r.left, r.top};
-  ClientToScreen(window, &origin);
-  return "[" + std::to_string(origin.x) + "," + std::to_string(origin.y) + "," +
-         std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) + "]";
-}
-
 // WM_MOUSEWHEEL goes to the focus window; each of ours reports it where it lands.
 bool ReportWheel(UINT message, WPARAM wparam, const char* window) {
   if (message != WM_MOUSEWHEEL) return false;
@@ -190,9 +183,11 @@ int Run(HINSTANCE instance) {
   SetForegroundWindow(g_window);
   SetFocus(g_edit);
   GdiFlush();
-  const RECT client{0, 0, width, height}, edit{0, g_pad.bottom, width, height};  // borderless
-  Report(R"({"event":"ready","window":%s,"pad":%s,"edit":%s})", Rect(g_window, client).c_str(),
-         Rect(g_window, g_pad).c_str(), Rect(g_window, edit).c_str());
+  // Screen rectangles: the popup has no border.
+  Report(
+      R"({"event":"ready","window":[%ld,%ld,%ld,%ld],"pad":[%ld,%ld,%ld,%ld],"edit":[%ld,%ld,%ld,%ld]})",
+      x, y, width, height, x, y, width, g_pad.bottom, x, y + g_pad.bottom, width,
+      height - g_pad.bottom);
   std::thread(ReadCommands, g_window).detach();  // ends with the process
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
