@@ -5,15 +5,13 @@ shown, close-to-tray on, no viewer, the icon in the tray."""
 
 import os
 import struct
-import threading
-import time
 
 import pytest
 
-from conftest import (BIN_DIR, TIMEOUT, WAKE, WINDOW, WM_CLOSE, WM_COMMAND, WM_ENDSESSION,
+from conftest import (BIN_DIR, TIMEOUT, WINDOW, WM_CLOSE, WM_COMMAND, WM_ENDSESSION,
                       WM_FONTCHANGE, WM_NCHITTEST, X, assert_orderly_exit, call, channels,
                       index_of, is_hidden, post, send, set_window, settle, start)
-from peer import codec, link
+from peer import codec
 
 PLUGINS = ["DesktopDropPlugin", "FlutterSecureStorageWindowsPlugin", "LocalAuthPlugin",
            "PermissionHandlerWindowsPlugin", "UrlLauncherWindows"]
@@ -139,22 +137,6 @@ def test_an_amplifying_argument_is_answered_in_bounded_memory(tesso):
     before = peak_kib(tesso)
     assert tesso.call_raw(WINDOW, bytes(message), timeout=TIMEOUT) == codec.encode_success(False)
     assert peak_kib(tesso) - before < 10 * 1024
-
-
-def test_a_flood_of_calls_does_not_hold_back_the_hosts_own_messages(tesso):
-    """listAdapters is answered through a message the wake worker posts to the window."""
-    stop, frame = threading.Event(), link.Frame(link.CALL, 0, "tesso.test/unbound",
-                                                codec.encode_method_call("nothing"))
-    flooder = threading.Thread(target=lambda: [tesso.send_frame(frame) for _ in iter(
-        stop.is_set, True)], daemon=True)
-    flooder.start()
-    try:
-        time.sleep(0.5)
-        assert call(tesso, WAKE, "listAdapters").kind == "success"
-        assert flooder.is_alive(), "answered only after the flood"
-    finally:
-        stop.set()
-        flooder.join()
 
 
 def run_second(first, args):

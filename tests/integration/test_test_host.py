@@ -17,7 +17,7 @@ ECHOED = [None, [-2**31, Int64(-2**63), Float64.from_bits(0x7FF8000000000001), -
           [1, Int32List([7]), "a", Float32List([0.5]), Map([(Int64(3), 0), (3, 1)])]]
 SCRIPT = ["wait first_frame"] + [
     "callraw H " + codec.encode_method_call("echo", value).hex() for value in ECHOED] + [
-    "call H answerLater 50", 'autoreply P ping "pong"',
+    "call H bytes 70000", "call H answerLater 50", 'autoreply P ping "pong"',
     'autoreply P fail error "peer_code" "peer message" {"d": 1.5}',
     'call H invokePeer ["ping", {"x": i64:9}]', 'call H invokePeer ["fail", null]',
     "call H quit", "waitexit"]
@@ -37,7 +37,8 @@ def test_a_scripted_console_run_through_the_test_host(tmp_path):
     assert [r["raw"] for r in records if r["type"] == "response"] == [
         codec.encode_success(value).hex() for value in ECHOED]
     assert [(r["kind"], r.get("description")) for r in records if r["type"] == "reply"] == [
-        ("success", "i32:50"), ("success", describe(["success", "pong"])),
+        ("success", describe(bytes(i & 0xFF for i in range(70000)))), ("success", "i32:50"),
+        ("success", describe(["success", "pong"])),
         ("success", describe(["peer_code", "peer message", {"d": 1.5}])), ("success", "true")]
     assert [(m["method"], m["description"], m.get("replied")) for m in records
             if m["type"] == "host_message"] == [("ping", describe({"x": Int64(9)}), True),

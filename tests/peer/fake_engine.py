@@ -1,11 +1,10 @@
 #!/usr/bin/python3
-"""Speaks the peer link on stdin/stdout in place of the stand-in engine. "fake/host": echo;
-hold (answered "held" after release answers "released"); ask {"method", "arguments"} (sent on
-as a host message on "fake/peer", answered with the reply's bytes); notify (a "note" with id 0
-on "fake/peer"); warn TEXT (a stderr line); exit N. The desktop host channel writes each call
-to stderr ("desktop_host " + its description) and answers true, or for captureScreen a 4x3
-frame (sequence 10 x generation) or null for generation 0. Other channels: an empty response.
-A CONTROL frame comes back as the event "control" {"operation", "fields"}."""
+"""Speaks the peer link on stdin/stdout in place of the stand-in engine. "fake/host": echo; hold
+(answered "held" after release); ask {"method", "arguments"} (a host message on "fake/peer",
+answered with the reply's bytes); notify (a "note" with id 0); warn TEXT (to stderr); exit N.
+The desktop host channel logs each call to stderr and answers true, or for captureScreen a 4x3
+frame (sequence 10 x generation, null for 0). Other channels: an empty response. A CONTROL
+frame comes back as the event "control"."""
 
 import itertools
 import json

@@ -8,13 +8,12 @@ import sys
 
 import pytest
 
-from conftest import FAKE, HERE
+from conftest import HERE
 from fake_engine import FAKE_JPEG
 from peer import codec, console
 from peer.console import CommandError, Console, build_parser, human, parse_reply
 from peer.describe import ParseError, describe
 from peer.desktop import DesktopError
-from peer.session import HostSession
 from peer.values import Int64
 
 TOOL = [sys.executable, os.path.join(HERE, "..", "..", "tools", "tesso-peer")]
@@ -42,7 +41,6 @@ def test_run_passes_the_options_after_the_program_to_it():
     (["encode", "i64:5"], 0, ["040500000000000000"]),
     (["encode", "--call", "echo", "5"], 0, ["07046563686f0305000000"]),
     (["decode", "0f"], 0, ["null", "stderr: Unknown type in StandardCodecSerializer::ReadValueOfType: 15"]),
-    (["decode", "--as", "envelope", "010701650000"], 0, ['error list:[str:"e",null,null]']),
     (["decode", "07fe102"], 2, []),
 ])
 def test_encode_and_decode_subcommands(argv, code, lines):
@@ -52,19 +50,16 @@ def test_encode_and_decode_subcommands(argv, code, lines):
                                                         result.stderr) == bool(code)
 
 
-def test_help_and_human_output():
+def test_help_and_human_output(session):
     assert all(name[4:] in console.COMMANDS_HELP for name in dir(Console) if name.startswith("cmd_"))
-    assert human(bytes(range(40))) == "bytes[40]:000102030405060708090a0b0c0d0e0f..."
     assert human(codec.Int32List(range(20))).endswith(",...(20)]")
     assert human({"a": [1.5, Int64(2), None, "é"]}) == '{"a": [1.5, i64:2, null, "é"]}'
-    with HostSession.spawn(FAKE) as session:
-        out = io.StringIO()
-        con = Console(session, out=out, timeout=10)
-        con.execute("call fake/host echo [1, bytes:%s]" % ("ab" * 40))
-        con.execute("call nobody m")
-        lines = out.getvalue().splitlines()
-    assert "fake/host echo -> success [1, bytes[40]:abababababababababababababababab...]" in lines
-    assert "nobody m -> not implemented" in lines
+    con = Console(session, out=io.StringIO(), timeout=10)
+    for command in ["call fake/host echo [1, bytes:%s]" % ("ab" * 40), "call nobody m"]:
+        con.execute(command)
+    assert [line for line in con.out.getvalue().splitlines() if " -> " in line] == [
+        "fake/host echo -> success [1, bytes[40]:abababababababababababababababab...]",
+        "nobody m -> not implemented"]
 
 
 def test_call_prints_the_reply_and_saves_byte_lists(con):

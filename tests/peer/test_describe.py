@@ -8,10 +8,9 @@ from peer.describe import ParseError, describe, parse, parse_many
 
 
 @pytest.mark.parametrize("text, expected", [
-    ("5", "i32:5"), ("4294967296", "i64:4294967296"), ("0x10", "i32:16"), ("i64:5", "i64:5"),
-    ("1.5", "f64:3ff8000000000000"), ("f64:3ff8000000000000", "f64:3ff8000000000000"),
-    ("-inf", "f64:fff0000000000000"), ('"a\\nb"', 'str:"a\\x0ab"'), ('"\\u00e9"', 'str:"\\xc3\\xa9"'),
-    ('str:"\\xff"', 'str:"\\xff"'), ("bytes:00FF", "bytes:00ff"), ("i32s:[1, -2]", "i32s:[1,-2]"),
+    ("5", "i32:5"), ("4294967296", "i64:4294967296"), ("0x10", "i32:16"),
+    ("1.5", "f64:3ff8000000000000"), ("-inf", "f64:fff0000000000000"), ('"a\\nb"', 'str:"a\\x0ab"'), ('"\\u00e9"', 'str:"\\xc3\\xa9"'),
+    ("bytes:00FF", "bytes:00ff"), ("i32s:[1, -2]", "i32s:[1,-2]"),
     ("f64s:[1.5, 3ff0000000000000]", "f64s:[3ff8000000000000,3ff0000000000000]"),
     ("f32s:[0.5, 7fc00001]", "f32s:[3f000000,7fc00001]"),
     ('[1, "a", [null]]', 'list:[i32:1,str:"a",list:[null]]'),
@@ -33,5 +32,5 @@ def test_malformed_text_is_a_parse_error(text):
 
 
 def test_parse_many():
-    assert parse_many('"code" null {"k": i64:1}') == ["code", None, {"k": Int64(1)}]
-    assert parse_many("  ") == []
+    assert (parse_many('"code" null {"k": i64:1}'), parse_many("  ")) == (
+        ["code", None, {"k": Int64(1)}], [])

@@ -43,8 +43,7 @@ def test_malformed_frames(data, message):
 
 
 @pytest.mark.parametrize("data, frames, error", [
-    (STREAM, FRAMES, None), (STREAM[:-1], FRAMES[:3], FrameError),  # ends inside a frame
-    (struct.pack("<I", 2) + b"xx", [], FrameError)])
+    (STREAM, FRAMES, None), (STREAM[:-1], FRAMES[:3], FrameError)])  # ends inside a frame
 def test_the_reader_delivers_frames_then_how_the_stream_ended(data, frames, error):
     (in_r, in_w), (out_r, out_w) = os.pipe(), os.pipe()
     got, closed = queue.Queue(), queue.Queue()
@@ -74,6 +73,5 @@ def test_a_broken_pipe_becomes_link_closed_every_time():
     r, w = os.pipe()
     os.close(r)
     dead = Link(lambda n: b"", lambda data: os.write(w, data), lambda f: None)
-    for frame_id in (1, 2):
-        pytest.raises(LinkClosed, dead.send, Frame(link.CALL, frame_id, "c"))
+    [pytest.raises(LinkClosed, dead.send, Frame(link.CALL, i, "c")) for i in (1, 2)]
     os.close(w)

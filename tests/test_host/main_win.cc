@@ -1,6 +1,6 @@
 // tesso_test_host.exe: runs the messaging classes over the stand-in engine and serves
-// "tesso.test/host" (echo, answerLater from a worker, invokePeer on "tesso.test/peer", quit)
-// for the peer link to drive. Exit code 0 after quit, 1 when the view cannot be made.
+// "tesso.test/host" (echo, answerLater from a worker, bytes N, invokePeer on "tesso.test/peer",
+// quit) for the peer link to drive. Exit code 0 after quit, 1 when the view cannot be made.
 #include <windows.h>
 
 #include <chrono>
@@ -46,6 +46,10 @@ struct TestHost {
             r->Success(value);
             r.reset();
           });
+    } else if (method == "bytes" && number != nullptr && *number >= 0) {
+      std::vector<uint8_t> bytes(static_cast<size_t>(*number));
+      for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+      result->Success(EncodableValue(std::move(bytes)));
     } else if (method == "invokePeer") {  // [method, arguments]
       const auto* list = std::get_if<EncodableList>(&value);
       if (list == nullptr || list->size() != 2 ||
