@@ -23,7 +23,7 @@ TIMEOUT = 60  # generous: two builds may be compiling on the same two cores
 TESSO = os.path.join(BIN_DIR, "tesso.exe")
 WINDOW, WAKE = "com.vel.halvo/window", "com.vel.halvo/windows_wake"
 SERVICES = [WAKE, WINDOW, "com.vel.halvo/desktop_host"]  # in the order of creation
-WM_CLOSE, WM_ENDSESSION, WM_FONTCHANGE, WM_NCHITTEST, WM_COMMAND = 0x10, 0x16, 0x1D, 0x84, 0x111
+WM_CLOSE, WM_ENDSESSION, WM_NCHITTEST, WM_COMMAND = 0x10, 0x16, 0x84, 0x111
 
 
 def start(args=(), shown=True, screens=("2560x1600x24",), **options):
@@ -102,12 +102,10 @@ def settle(session):
 
 def wait_until(condition, what):
     deadline = time.monotonic() + TIMEOUT
-    while True:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()):
         assert time.monotonic() < deadline, "not within %s s: %s" % (TIMEOUT, what)
         time.sleep(0.05)
+    return value
 
 
 XWindow = namedtuple("XWindow", "id viewable rect")

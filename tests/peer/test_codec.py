@@ -123,21 +123,14 @@ def test_every_truncation_of_a_message_says_invalid_read():
         assert lines and set(lines) == {codec.INVALID_READ}, cut
 
 
-@pytest.mark.parametrize("hex_text, value, lines", [
-    ("07ffffffffff", "", 1), ("07fe1027", "", 1), ("0cffffffffff", [], 1),
-    ("0c0207feb80b07feb80b", ["\0" * 3000, ""], 2),  # one budget for the whole message
-    ("08fe0010", bytes(4096), 1),  # moderate unbacked sizes are made up, as the host does
-    ("0d02", {None: None}, 4),
-])
+@pytest.mark.parametrize("hex_text, value, lines", [  # beyond the golden vectors' budget rows
+    ("07ffffffffff", "", 1), ("0cffffffffff", [], 1), ("0d02", {None: None}, 4)])
 def test_sizes_past_the_end_are_bounded_by_one_budget(hex_text, value, lines):
     decoded = codec.decode_value(bytes.fromhex(hex_text))
     assert (decoded.value, decoded.diagnostics) == (value, [codec.INVALID_READ] * lines)
 
 
-def test_nesting_limit_and_the_made_up_bound():
-    deep = codec.decode_value(b"\x0c\x01" * 257 + b"\x01")
-    assert deep.diagnostics == [codec.TOO_DEEP]
-    assert describe(deep.value) == "list:[" * 256 + "list:[]" + "]" * 256
+def test_amplifying_headers_stay_within_the_made_up_bound():
     # Headers each declaring one byte more than the rest of a 20 KB message.
     amplifier = bytearray(b"\x0c\xff" + struct.pack("<I", (20000 - 6) // 6))
     while len(amplifier) + 6 <= 20000:

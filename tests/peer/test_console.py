@@ -2,22 +2,15 @@
 calls and saved frames (against fake_engine.py)."""
 
 import io
-import os
-import subprocess
-import sys
 
 import pytest
 
-from conftest import HERE
 from fake_engine import FAKE_JPEG
 from peer import codec, console
 from peer.console import CommandError, Console, build_parser, human, parse_reply
 from peer.describe import ParseError, describe
 from peer.desktop import DesktopError
 from peer.values import Int64
-
-TOOL = [sys.executable, os.path.join(HERE, "..", "..", "tools", "tesso-peer")]
-
 
 @pytest.mark.parametrize("text, expected", [
     ("5", codec.encode_success(5)), ("ok i64:5", codec.encode_success(Int64(5))),
@@ -35,19 +28,6 @@ def test_reply_syntax(text, expected):
 def test_run_passes_the_options_after_the_program_to_it():
     args = build_parser().parse_args(["run", "--dpi", "144", "a.exe", "--hidden", "--json"])
     assert (args.exe, args.args, args.dpi, args.json) == ("a.exe", ["--hidden", "--json"], 144, False)
-
-
-@pytest.mark.parametrize("argv, code, lines", [
-    (["encode", "i64:5"], 0, ["040500000000000000"]),
-    (["encode", "--call", "echo", "5"], 0, ["07046563686f0305000000"]),
-    (["decode", "0f"], 0, ["null", "stderr: Unknown type in StandardCodecSerializer::ReadValueOfType: 15"]),
-    (["decode", "07fe102"], 2, []),
-])
-def test_encode_and_decode_subcommands(argv, code, lines):
-    result = subprocess.run(TOOL + argv, capture_output=True, text=True, timeout=30)
-    assert (result.returncode, result.stdout.splitlines()) == (code, lines)
-    assert result.stderr.count("\n") == code // 2 and ("not an even number of hex digits" in
-                                                        result.stderr) == bool(code)
 
 
 def test_help_and_human_output(session):

@@ -3,8 +3,7 @@ vector's description parses back to its bytes, are the codec test's matter)."""
 
 import pytest
 
-from peer.codec import Int64
-from peer.describe import ParseError, describe, parse, parse_many
+from peer.describe import ParseError, describe, parse
 
 
 @pytest.mark.parametrize("text, expected", [
@@ -29,8 +28,3 @@ def test_friendly_forms(text, expected):
 def test_malformed_text_is_a_parse_error(text):
     with pytest.raises(ParseError):
         parse(text)
-
-
-def test_parse_many():
-    assert (parse_many('"code" null {"k": i64:1}'), parse_many("  ")) == (
-        ["code", None, {"k": Int64(1)}], [])

@@ -145,7 +145,6 @@ void ReadCommands(HWND window) {
     pending.append(buffer, read);
     for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
       auto line = std::make_unique<std::string>(pending.substr(0, end));
-      if (!line->empty() && line->back() == '\r') line->pop_back();
       if (!PostMessageW(window, kCommandMessage, 0, reinterpret_cast<LPARAM>(line.get()))) return;
       line.release();
     }
