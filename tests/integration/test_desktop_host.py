@@ -1,8 +1,7 @@
-""""com.vel.halvo/desktop_host" in tesso.exe beside the input probe (tests/probe): real frames,
-pointer, key and text input as a Windows window receives it, on one and three displays. The
-probe covers the screen but for a strip at the bottom (Wine confines the X pointer to a window
-covering a whole monitor): its pad (the upper 693 rows), its edit control below. Capture tests
-come first, with the caret off so that nothing blinks."""
+""""com.vel.halvo/desktop_host" in tesso.exe: real frames, and input as a Windows window gets it,
+on one and three displays. The input probe (tests/probe) covers the screen but for a strip at the
+bottom (Wine confines the X pointer to a window covering a whole monitor): its pad (the upper 693
+rows), its edit control below. Capture comes first, with the caret off so that nothing blinks."""
 
 import contextlib
 import io
@@ -166,7 +165,7 @@ DISPLAYS = [(0, "主显示器 (1920×1080)", 0, 1920, 1080), (1, "显示器 2 (2
 
 def test_three_displays_are_listed_selected_captured_and_clicked():
     with desktop(("1920x1080", "2560x1440", "1280x1024")) as session:
-        for index, used in [(None, 0), (1, 1), (2, 2), (0, 0), (7, 0), (-1, 0)]:  # else the first
+        for index, used in [(None, 0), (1, 1), (2, 2), (0, 0)]:
             if index is not None:
                 assert_reply(session.host.switch(index), True)
             assert_reply(session.host.displays(), [

@@ -1,6 +1,5 @@
-"""tesso_test_host.exe, the messaging classes over the stand-in engine, driven by a scripted
-tools/tesso-peer run (the wrapper's own rules are the unit tests' matter): exact bytes both
-ways, an answer from a worker thread, the host's calls to the peer, and the way out."""
+"""tesso_test_host.exe (the messaging classes over the stand-in engine) driven by a tesso-peer
+script: exact bytes both ways, an answer from a worker, calls to the peer, and the way out."""
 
 import json
 import os

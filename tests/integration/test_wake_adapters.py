@@ -1,6 +1,5 @@
-""""listAdapters" from tesso.exe whose whole Wine session runs in a network namespace of the
-test's own, so that Wine's IP Helper sees exactly its veth interfaces (chosen hardware
-addresses) and the namespace's loopback. Skipped only when no namespace can be made here."""
+""""listAdapters" from tesso.exe in a network namespace of the test's own, so that Wine's IP
+Helper sees exactly its veth interfaces and loopback. Skipped only when none can be made here."""
 
 import os
 
@@ -50,4 +49,5 @@ def test_adapters_listed_one_query_at_a_time_off_the_ui_thread():
                 describe({"query_errors": 0, "schema": 1, "source": "ip_helper"})
             # Ethernet hardware, each with its own address and link state; not the loopback.
             assert {a["name"]: (a["mac"], a["connected"], describe(a["if_type"]), a["hardware"])
-                    for a in value["adapters"]} == {k: v + ("i32:6", True) for k, v in EXPECTED.items()}
+                    for a in value["adapters"]} == {
+                        k: v + ("i32:6", True) for k, v in EXPECTED.items()}

@@ -1,5 +1,4 @@
-"""The tesso-peer console: its argument syntax, its commands and the desktop host commands'
-calls and saved frames (against fake_engine.py)."""
+"""The tesso-peer console against fake_engine.py: its syntax, commands, calls and saved frames."""
 
 import io
 
@@ -138,10 +137,9 @@ def test_frames_are_saved_as_jpeg_files(con, tmp_path):
                     "shots 3 %s" % (tmp_path / "run")]:  # generation 0: null, nothing saved
         con.execute(command)
     assert [r["value"] for r in con.out_records("reply") if r["call"] == "captureScreen"] == [None]
-    frames = con.out_records("frame")
     files = [str(tmp_path / "one.jpg"), str(tmp_path / "frame-20.jpg")] + [
         str(tmp_path / "run" / ("frame-%03d.jpg" % i)) for i in range(3)]
-    assert [(f["file"], f["width"], f["height"], f["sequence"], f["bytes"]) for f in frames] == [
-        (name, 4, 3, 20, len(FAKE_JPEG)) for name in files]
+    assert [(f["file"], f["width"], f["height"], f["sequence"], f["bytes"])
+            for f in con.out_records("frame")] == [(n, 4, 3, 20, len(FAKE_JPEG)) for n in files]
     assert all(open(name, "rb").read() == FAKE_JPEG for name in files)
     assert [r["count"] for r in con.out_records("frames")] == [3]

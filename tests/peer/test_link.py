@@ -18,7 +18,6 @@ STREAM = b"".join(encode_frame(f) for f in FRAMES)
 @pytest.mark.parametrize("frame, data", [  # length, kind, id, name length, name, body
     (Frame(link.CALL, 0x01020304, "ch", b"\xaa\xbb"), "0b000000" "01" "04030201" "0200" "6368aabb"),
     (Frame(link.RESPONSE, 2, "é", b"\x00"), "0a000000" "02" "02000000" "0200" "c3a9" "00"),
-    (Frame(link.HOST_MESSAGE, 3, "", b""), "07000000" "03" "03000000" "0000"),
     (Frame(link.CONTROL, 6, "", b""), "07000000" "06" "06000000" "0000"),
     (Frame(2, 7, "\udcff\udcfe", b""), "09000000" "02" "07000000" "0200" "fffe"),  # not UTF-8
 ])

@@ -37,14 +37,6 @@ void Report(const char* format, Args... args) {
             nullptr);
 }
 
-// WM_MOUSEWHEEL goes to the focus window; each of ours reports it where it lands.
-bool ReportWheel(UINT message, WPARAM wparam, const char* window) {
-  if (message != WM_MOUSEWHEEL) return false;
-  Report(R"({"event":"wheel","delta":%d,"window":"%s"})", static_cast<int16_t>(HIWORD(wparam)),
-         window);
-  return true;
-}
-
 COLORREF Colour(unsigned long rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -74,7 +66,6 @@ LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wparam, LPARAM 
            kKeys[message - WM_KEYDOWN], static_cast<unsigned>(wparam), down(VK_CONTROL),
            down(VK_SHIFT), down(VK_MENU));
   }
-  if (ReportWheel(message, wparam, "edit")) return 0;
   return CallWindowProcW(g_edit_procedure, window, message, wparam, lparam);
 }
 
@@ -129,7 +120,9 @@ LRESULT CALLBACK ProbeProcedure(HWND window, UINT message, WPARAM wparam, LPARAM
     PaintPad(window);
   } else if (message == WM_DESTROY) {
     PostQuitMessage(0);
-  } else if (!ReportWheel(message, wparam, "pad")) {
+  } else if (message == WM_MOUSEWHEEL) {  // to the focus window: the pad, once blurred
+    Report(R"({"event":"wheel","delta":%d,"window":"pad"})", static_cast<int16_t>(HIWORD(wparam)));
+  } else {
     return DefWindowProcW(window, message, wparam, lparam);
   }
   return 0;
