@@ -158,6 +158,7 @@ int Run(HINSTANCE instance) {
   WNDCLASSW probe_class{};
   probe_class.lpfnWndProc = ProbeProcedure;
   probe_class.hInstance = instance;
+  probe_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   probe_class.lpszClassName = L"TessoInputProbe";
   if (!RegisterClassW(&probe_class)) return 1;
   g_pad = RECT{0, 0, width, height * 2 / 3};
