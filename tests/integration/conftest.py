@@ -23,15 +23,14 @@ TIMEOUT = 60  # generous: two builds may be compiling on the same two cores
 TESSO = os.path.join(BIN_DIR, "tesso.exe")
 WINDOW, WAKE = "com.vel.halvo/window", "com.vel.halvo/windows_wake"
 SERVICES = [WAKE, WINDOW, "com.vel.halvo/desktop_host"]  # in the order of creation
-WM_CLOSE, WM_ENDSESSION, WM_FONTCHANGE, WM_NCHITTEST, WM_COMMAND = 0x10, 0x16, 0x1D, 0x84, 0x111
+WM_CLOSE, WM_ENDSESSION, WM_NCHITTEST, WM_COMMAND = 0x10, 0x16, 0x84, 0x111
 
 
-def start(exe=TESSO, args=(), shown=True, **options):
-    """exe under Wine on a bare 2560 x 1600 display (room for the window at 144 DPI) unless
-    screens= says otherwise, after its first frame when shown."""
-    assert os.path.isfile(exe), "%s is not built (cmake --build --preset win)" % exe
-    options.setdefault("screens", ("2560x1600x24",))
-    session = start_session(exe, list(args), runs_dir=RUNS_DIR, **options)
+def start(args=(), shown=True, screens=("2560x1600x24",), **options):
+    """tesso.exe under Wine on a bare display (room for the window at 144 DPI by default), after
+    its first frame when shown."""
+    assert os.path.isfile(TESSO), "%s is not built (cmake --build --preset win)" % TESSO
+    session = start_session(TESSO, list(args), runs_dir=RUNS_DIR, screens=screens, **options)
     try:
         if shown:
             session.wait_event("first_frame", timeout=TIMEOUT)
@@ -103,12 +102,10 @@ def settle(session):
 
 def wait_until(condition, what):
     deadline = time.monotonic() + TIMEOUT
-    while True:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()):
         assert time.monotonic() < deadline, "not within %s s: %s" % (TIMEOUT, what)
         time.sleep(0.05)
+    return value
 
 
 XWindow = namedtuple("XWindow", "id viewable rect")
@@ -131,11 +128,10 @@ class X:
         found = []
         for wid, wname, wclass in (m.groups() for m in map(_CHILD.match, self.run(
                 "xwininfo", "-root", "-children").splitlines()) if m):
-            if wname != name or res_class not in (None, (wclass or "").lower()):
-                continue
             fields = dict(line.strip().split(": ", 1) for line in self.run(
-                "xwininfo", "-id", wid).splitlines()[1:] if ": " in line)
-            if fields:  # else destroyed meanwhile
+                "xwininfo", "-id", wid).splitlines()[1:] if ": " in line) if wname == name and \
+                res_class in (None, (wclass or "").lower()) else {}
+            if fields:  # else another window, or destroyed meanwhile
                 state, *rect = (fields[key] for key in _GEOMETRY)
                 found.append(XWindow(wid, state == "IsViewable", tuple(map(int, rect))))
         return found

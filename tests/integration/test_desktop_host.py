@@ -1,10 +1,9 @@
-""""com.vel.halvo/desktop_host" in tesso.exe beside the input probe (tests/probe): real frames at
-the asked sizes, real pointer, key and text input as a Windows window receives it, on one and on
-three displays (which arguments get which answer is the unit tests' matter). The probe covers
-the screen but for a strip at the bottom (Wine confines the X pointer to a window that covers a
-whole monitor): its pad (the upper 693 rows) in one colour, its edit control below. Capture
-tests come first, with the caret off so that nothing blinks."""
+""""com.vel.halvo/desktop_host" in tesso.exe: real frames, and input as a Windows window gets it,
+on one and three displays. The input probe (tests/probe) covers the screen but for a strip at the
+bottom (Wine confines the X pointer to a window covering a whole monitor): its pad (the upper 693
+rows), its edit control below. Capture comes first, with the caret off so that nothing blinks."""
 
+import contextlib
 import io
 import os
 
@@ -20,33 +19,31 @@ WIDTH, HEIGHT = 1920, 1080
 PAD, WHITE, RED = (0x20, 0x60, 0xC0), (0xFF, 0xFF, 0xFF), (0xFF, 0x00, 0x00)
 
 
-def start_desktop(screens):
+@contextlib.contextmanager
+def desktop(screens):
     session = start(screens=screens)
     try:
         assert {"channel": CHANNEL, "set": True} in [e.data for e in session.events
                                                           if e.name == "set_callback"]
-        session.probe = Probe.start(session.wine, os.path.join(BIN_DIR, PROBE_EXE),
-                                    rect=(0, 0, WIDTH, HEIGHT - 40), fill="2060c0")
-        session.probe.command("blur")
-        session.host = DesktopHost(session, TIMEOUT)
-        return session
-    except BaseException:
+        with Probe.start(session.wine, os.path.join(BIN_DIR, PROBE_EXE),
+                         rect=(0, 0, WIDTH, HEIGHT - 40), fill="2060c0") as session.probe:
+            session.probe.command("blur")
+            session.host = DesktopHost(session, TIMEOUT)
+            yield session
+    finally:
         session.close()
-        raise
 
 
 def pointer(session):
-    out = X(session).run("xdotool", "getmouselocation")
-    fields = dict(part.split(":") for part in out.split() if ":" in part)
-    return int(fields["x"]), int(fields["y"])
+    fields = dict(line.split("=") for line in X(session).run(
+        "xdotool", "getmouselocation", "--shell").split())
+    return int(fields["X"]), int(fields["Y"])
 
 
 @pytest.fixture(scope="module")
 def desk():
-    session = start_desktop(("%dx%dx24" % (WIDTH, HEIGHT),))
-    yield session
-    session.probe.close()
-    session.close()
+    with desktop(("%dx%dx24" % (WIDTH, HEIGHT),)) as session:
+        yield session
 
 
 def frame_of(reply, size=None):
@@ -64,41 +61,27 @@ def assert_colour(frame, fx, fy, colour):
     assert all(abs(a - b) <= 24 for a, b in zip(pixel, colour)), (pixel, colour)  # JPEG's error
 
 
-@pytest.mark.parametrize("max_dimension, size", [
-    (None, (1920, 1080)), (4000, (1920, 1080)), (0, (1920, 1080)), (-5, (1920, 1080)),
-    (1000, (1000, 563)), (7, (7, 4)), (1, (1, 1))])
-def test_frames_show_the_screen_at_the_asked_size(desk, max_dimension, size):
+def test_frames_show_the_screen_at_the_asked_size_and_change_with_it(desk):
     assert_reply(desk.host.set_capture(True), None)
-    frame = frame_of(desk.host.capture(max_dimension), size)
-    if frame.width >= 64:
-        assert_colour(frame, 0.5, 0.3, PAD)
-        assert_colour(frame, 0.5, 0.9, WHITE)  # the edit control
-
-
-def test_the_same_screen_keeps_its_bytes_and_a_change_or_new_options_a_new_sequence(desk):
-    assert_reply(desk.host.set_capture(True), None)
-    first = frame_of(desk.host.capture(800))
-    again = frame_of(desk.host.capture(800))
-    assert (again.sequence, again.data) == (first.sequence, first.data)
-    resized = frame_of(desk.host.capture(400), (400, 225))
-    assert resized.sequence > first.sequence
+    before = desk.host.diagnostics().value
+    for max_dimension, size in [(None, (1920, 1080)), (1000, (1000, 563)), (1, (1, 1))]:
+        frame = frame_of(desk.host.capture(max_dimension), size)
+    assert_reply(desk.host.diagnostics(), {  # the GDI worker counts what it made
+        "enabled": True, "pending": False, "requests": Int64(int(before["requests"]) + 3),
+        "encoded": Int64(int(before["encoded"]) + 3), "backend": "gdi"})
+    first, again = frame_of(desk.host.capture(800)), frame_of(desk.host.capture(800))
+    assert (again.sequence, again.data) == (first.sequence, first.data) and first.sequence > \
+        frame.sequence  # the same screen keeps its bytes; new options make a new sequence
+    assert_colour(first, 0.5, 0.3, PAD)
+    assert_colour(first, 0.5, 0.9, WHITE)  # the edit control
     desk.probe.command("fill ff0000")
     try:  # the X server shows the repainted window a moment later
-        changed = wait_until(lambda: (lambda f: f if f.sequence != resized.sequence else None)(
-            frame_of(desk.host.capture(400))), "a new frame")
-        assert changed.sequence > resized.sequence
+        changed = wait_until(lambda: (lambda f: f if f.sequence != first.sequence else None)(
+            frame_of(desk.host.capture(800))), "a new frame")
+        assert changed.sequence > first.sequence
         assert_colour(changed, 0.5, 0.3, RED)
     finally:
         desk.probe.command("fill 2060c0")
-
-
-def test_the_gdi_worker_counts_its_frames(desk):
-    assert_reply(desk.host.set_capture(True), None)
-    before = desk.host.diagnostics().value
-    frame_of(desk.host.capture(1080), (1080, 608))
-    assert_reply(desk.host.diagnostics(), {
-        "enabled": True, "pending": False, "requests": Int64(int(before["requests"]) + 1),
-        "encoded": Int64(int(before["encoded"]) + 1), "backend": "gdi"})
 
 
 def fraction(pixel, size):
@@ -112,18 +95,17 @@ def mouse_reports(desk, since, *events):
 
 
 @pytest.mark.parametrize("kind, path", [
-    ("click", [(960, 540)]), ("rightClick", [(1700, 650)]), ("click", [(0, 0)]),
-    ("drag", [(200, 100), (1400, 600)]), ("dragPath", [(100, 100), (900, 100), (900, 600)])])
+    ("click", [(0, 0)]), ("rightClick", [(1700, 650)]), ("drag", [(200, 100), (1400, 600)]),
+    ("dragPath", [(100, 100), (900, 100), (900, 600)])])
 def test_pointer_input_reaches_the_probe_at_its_points(desk, kind, path):
     X(desk).run("xdotool", "mousemove", "123", "77")
     since = desk.probe.position()
     points = [(fraction(x, WIDTH), fraction(y, HEIGHT)) for x, y in path]
     button = "r" if kind == "rightClick" else "l"
-    do = {"click": lambda: desk.host.click(*points[0]),
-          "rightClick": lambda: desk.host.click(*points[0], right=True),
-          "drag": lambda: desk.host.drag(*points[0], *points[1]),
-          "dragPath": lambda: desk.host.drag_path(points)}[kind]
-    assert_reply(do(), True)
+    assert_reply({"click": lambda: desk.host.click(*points[0]),
+                  "rightClick": lambda: desk.host.click(*points[0], right=True),
+                  "drag": lambda: desk.host.drag(*points[0], *points[1]),
+                  "dragPath": lambda: desk.host.drag_path(points)}[kind](), True)
     desk.probe.wait(button + "buttonup", since=since)
     assert pointer(desk) == path[-1]
     assert mouse_reports(desk, since) == [(button + "buttondown",) + path[0],
@@ -133,13 +115,12 @@ def test_pointer_input_reaches_the_probe_at_its_points(desk, kind, path):
     assert [p for p in path[1:] if p in held] == path[1:]
 
 
-@pytest.mark.parametrize("amount, delta", [(-3, -360), (100, 2400)])
-def test_scroll_turns_the_wheel_under_the_pointer(desk, amount, delta):
+def test_scroll_turns_the_wheel_under_the_pointer(desk):
     desk.host.click(fraction(960, WIDTH), fraction(300, HEIGHT))  # over the pad
     since = desk.probe.position()
-    assert_reply(desk.host.scroll(amount), True)
-    report = desk.probe.wait("wheel", since=since)
-    assert (report["delta"], report["window"]) == (delta, "pad")
+    assert_reply(desk.host.scroll(-3), True)
+    assert (lambda r: (r["delta"], r["window"]))(desk.probe.wait("wheel", since=since)) == (
+        -360, "pad")
 
 
 @pytest.mark.parametrize("text", [
@@ -163,9 +144,7 @@ def test_typed_text_arrives_in_the_edit_control_exactly(desk, text):
                                 ("keyup", 16, 1, 0, 0), ("keyup", 17, 0, 0, 0)]),
     (46, ["alt", "control"], [("syskeydown", 18, 0, 0, 1), ("keydown", 17, 1, 0, 1),
                               ("keydown", 46, 1, 0, 1), ("keyup", 46, 1, 0, 1),
-                              ("syskeyup", 17, 0, 0, 1), ("keyup", 18, 0, 0, 0)]),
-    (37, ["win"], [("keydown", 91, 0, 0, 0), ("keydown", 37, 0, 0, 0), ("keyup", 37, 0, 0, 0),
-                   ("keyup", 91, 0, 0, 0)])])
+                              ("syskeyup", 17, 0, 0, 1), ("keyup", 18, 0, 0, 0)])])
 def test_key_press_with_modifiers_arrives_in_order(desk, code, modifiers, expected):
     desk.probe.command("focus")
     since = desk.probe.position()
@@ -185,9 +164,8 @@ DISPLAYS = [(0, "主显示器 (1920×1080)", 0, 1920, 1080), (1, "显示器 2 (2
 
 
 def test_three_displays_are_listed_selected_captured_and_clicked():
-    session = start_desktop(("1920x1080", "2560x1440", "1280x1024"))
-    try:
-        for index, used in [(None, 0), (1, 1), (2, 2), (0, 0), (7, 0), (-1, 0)]:  # else the first
+    with desktop(("1920x1080", "2560x1440", "1280x1024")) as session:
+        for index, used in [(None, 0), (1, 1), (2, 2), (0, 0)]:
             if index is not None:
                 assert_reply(session.host.switch(index), True)
             assert_reply(session.host.displays(), [
@@ -198,7 +176,4 @@ def test_three_displays_are_listed_selected_captured_and_clicked():
             frame_of(session.host.capture(0), (width, height))  # unscaled: the display's size
             X(session).run("xdotool", "mousemove", "123", "77")
             assert_reply(session.host.click(0.5, 0.5), True)
-            assert pointer(session) == (left + width // 2, height // 2)
-    finally:
-        session.probe.close()
-        session.close()
+            wait_until(lambda: pointer(session) == (left + width // 2, height // 2), "centred")

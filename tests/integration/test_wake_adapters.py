@@ -1,6 +1,5 @@
-""""listAdapters" from tesso.exe whose whole Wine session runs in a network namespace of the
-test's own, so that Wine's IP Helper sees exactly its veth interfaces (chosen hardware
-addresses) and the namespace's loopback. Skipped only when no namespace can be made here."""
+""""listAdapters" from tesso.exe in a network namespace of the test's own, so that Wine's IP
+Helper sees exactly its veth interfaces and loopback. Skipped only when none can be made here."""
 
 import os
 
@@ -45,10 +44,10 @@ def test_adapters_listed_one_query_at_a_time_off_the_ui_thread():
             assert_reply(call(session, WINDOW, "isHidden"), False)
             assert not first.done(), "the query was waited for on the UI thread"
             value = first.wait(TIMEOUT).value
-            assert (sorted(value), value["source"], type(value["elapsed_ms"])) == (
-                ["adapters", "elapsed_ms", "query_errors", "schema", "source"], "ip_helper", Int64)
-            assert (describe(value["schema"]), describe(value["query_errors"])) == ("i32:1", "i32:0")
-            assert all((describe(a["if_type"]), a["hardware"]) == ("i32:6", True)
-                       for a in value["adapters"])
-            # The namespace's loopback is not listed.
-            assert {a["name"]: (a["mac"], a["connected"]) for a in value["adapters"]} == EXPECTED
+            assert type(value["elapsed_ms"]) is Int64 and describe(
+                {k: v for k, v in value.items() if k not in ("adapters", "elapsed_ms")}) == \
+                describe({"query_errors": 0, "schema": 1, "source": "ip_helper"})
+            # Ethernet hardware, each with its own address and link state; not the loopback.
+            assert {a["name"]: (a["mac"], a["connected"], describe(a["if_type"]), a["hardware"])
+                    for a in value["adapters"]} == {
+                        k: v + ("i32:6", True) for k, v in EXPECTED.items()}

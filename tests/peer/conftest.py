@@ -16,7 +16,7 @@ FAKE = [sys.executable, os.path.join(HERE, "fake_engine.py")]
 
 @pytest.fixture
 def session():
-    s = HostSession.spawn(FAKE + ["--hidden", "x"])
+    s = HostSession.spawn(FAKE)
     yield s
     s.close()
 
@@ -24,9 +24,7 @@ def session():
 @pytest.fixture
 def con(session, tmp_path):
     """A console printing JSON records into con.out, saving bytes under tmp_path."""
-    console = Console(session, out=io.StringIO(), as_json=True, save_dir=str(tmp_path),
-                      timeout=10)
-    console.out_records = lambda kind: [r for r in map(json.loads,
-                                                       console.out.getvalue().splitlines())
-                                        if r["type"] == kind]
+    console = Console(session, out=io.StringIO(), as_json=True, save_dir=str(tmp_path), timeout=10)
+    console.out_records = lambda kind: [r for r in map(json.loads, console.out.getvalue(
+        ).splitlines()) if r["type"] == kind]
     return console

@@ -1,11 +1,10 @@
 #!/usr/bin/python3
-"""Speaks the peer link on stdin/stdout in place of the stand-in engine. "fake/host": echo;
-hold (answered "held" after release answers "released"); ask {"method", "arguments"} (sent on
-as a host message on "fake/peer", answered with the reply's bytes); notify (a "note" with id 0
-on "fake/peer"); warn TEXT (a stderr line); exit N. The desktop host channel writes each call
-to stderr ("desktop_host " + its description) and answers true, or for captureScreen a 4x3
-frame (sequence 10 x generation) or null for generation 0. Other channels: an empty response.
-A CONTROL frame comes back as the event "control" {"operation", "fields"}."""
+"""Speaks the peer link on stdin/stdout in place of the stand-in engine. "fake/host": echo; hold
+(answered "held" after release); ask {"method", "arguments"} (a host message on "fake/peer",
+answered with the reply's bytes); notify (a "note" with id 0); warn TEXT (to stderr); exit N.
+The desktop host channel logs each call to stderr and answers true, or for captureScreen a 4x3
+frame (sequence 10 x generation, null for 0). Other channels: an empty response. A CONTROL
+frame comes back as the event "control"."""
 
 import itertools
 import json
@@ -22,9 +21,13 @@ FAKE_JPEG = b"\xff\xd8\xff\xe0fake"
 ok = codec.encode_success
 
 
-def desktop(call):
-    sys.stderr.write("desktop_host %s\n" % describe([call.method, call.arguments]))
+def warn(line):
+    sys.stderr.write(line)
     sys.stderr.flush()
+
+
+def desktop(call):
+    warn("desktop_host %s\n" % describe([call.method, call.arguments]))
     if call.method != "captureScreen":
         return ok(True)
     generation = int(call.arguments.get("generation", 0))
@@ -38,8 +41,7 @@ def main():
         sys.stdout.buffer.flush()
 
     send(link.EVENT, 0, "engine_created", json.dumps({"arguments": sys.argv[1:]}).encode())
-    sys.stderr.write("fake engine ready\r\n")
-    sys.stderr.flush()
+    warn("fake engine ready\r\n")
     parser, held, asked, ids = link.FrameParser(), None, {}, itertools.count(101)
     while True:
         data = os.read(0, 7)  # small reads: partial frames on this side too
@@ -73,8 +75,7 @@ def main():
                     send(link.HOST_MESSAGE, 0, "fake/peer", codec.encode_method_call("note", 1))
                     send(link.RESPONSE, f.id, f.name, ok(None))
                 elif method == "warn":
-                    sys.stderr.write(args + "\n")
-                    sys.stderr.flush()
+                    warn(args + "\n")
                     send(link.RESPONSE, f.id, f.name, ok(None))
                 elif method == "exit":
                     return int(args)

@@ -8,13 +8,10 @@ import struct
 import pytest
 
 from peer import codec
-from peer.codec import (Custom, Float32List, Float64, Float64List, Int32, Int32List, Int64,
-                        Int64List, Map)
+from peer.codec import Custom, Float32List, Float64, Int32, Int32List, Int64, Int64List, Map
 from peer.describe import describe, parse
 
 GOLDEN = os.path.join(os.path.dirname(__file__), "..", "golden", "codec_vectors.txt")
-KINDS = {"value", "value-decode", "call", "call-decode", "call-invalid", "success",
-         "success-decode", "error", "error-decode", "envelope-invalid"}
 
 
 def generated(count):
@@ -38,11 +35,7 @@ def golden_vector(line):
 with open(GOLDEN, encoding="utf-8") as golden:
     VECTORS = [golden_vector(line) for line in golden.read().splitlines()
                if line and not line.startswith("#")]
-
-
-def test_golden_file_is_well_formed():
-    assert len({v.id for v in VECTORS}) == len(VECTORS) > 80
-    assert {v.values[0] for v in VECTORS} <= KINDS
+assert len({v.id for v in VECTORS}) == len(VECTORS) > 80
 
 
 @pytest.mark.parametrize("kind, data, description, stderr", VECTORS)
@@ -71,11 +64,9 @@ def test_golden_vector(kind, data, description, stderr):
 
 
 @pytest.mark.parametrize("value, expected", [
-    (0, "i32:0"), (2**31 - 1, "i32:2147483647"), (-2**31, "i32:-2147483648"),
-    (2**31, "i64:2147483648"), (-2**31 - 1, "i64:-2147483649"), (Int64(5), "i64:5"),
-    (Int32(-7), "i32:-7"), (1.5, "f64:3ff8000000000000"), (-0.0, "f64:8000000000000000"),
-    (Float64.from_bits(0x7FF8000000000001), "f64:7ff8000000000001"), (True, "true"),
-    ("a\x00\U0001F600", 'str:"a\\x00\\xf0\\x9f\\x98\\x80"'), ("\udcffa", 'str:"\\xffa"'),
+    (2**31 - 1, "i32:2147483647"), (-2**31, "i32:-2147483648"), (2**31, "i64:2147483648"),
+    (-2**31 - 1, "i64:-2147483649"), (Int64(5), "i64:5"), (-0.0, "f64:8000000000000000"),
+    (Float64.from_bits(0x7FF8000000000001), "f64:7ff8000000000001"), ("\udcffa", 'str:"\\xffa"'),
     ({"b": 2, "a": 1}, 'map:{str:"a"=i32:1,str:"b"=i32:2}'),
     (Map([(1, 0), (Int64(1), 0), (True, 0), (1.0, 0)]),
      "map:{true=i32:0,i32:1=i32:0,i64:1=i32:0,f64:3ff0000000000000=i32:0}"),
@@ -87,23 +78,6 @@ def test_python_values_round_trip_as_their_alternative(value, expected):
     assert (decoded.diagnostics, decoded.end) == ([], len(data))
     assert describe(value) == describe(decoded.value) == expected
     assert codec.encode_value(decoded.value) == data
-
-
-LISTS = [(bytes, 1, generated), (Int32List, 4, lambda n: Int32List(i * 7919 % 2**31 - 2**30 for i in range(n))),
-         (Int64List, 8, lambda n: Int64List(i * 2**40 - 2**62 for i in range(n))),
-         (Float64List, 8, lambda n: Float64List(i / 3.0 for i in range(n))),
-         (Float32List, 4, lambda n: Float32List(i * 0.5 for i in range(n)))]
-
-
-@pytest.mark.parametrize("kind, size, make", LISTS, ids=[c[0].__name__ for c in LISTS])
-@pytest.mark.parametrize("count", [0, 1, 253, 254, 65535, 65536, 70001])
-def test_typed_lists_keep_kind_size_header_and_padding(kind, size, make, count):
-    value = make(count)
-    data = codec.encode_value(value)
-    header = 2 if count < 254 else 4 if count <= 0xFFFF else 6
-    assert len(data) == header + (-header) % size + count * size
-    decoded = codec.decode_value(data).value
-    assert type(decoded) is kind and decoded == value
 
 
 def test_wrappers_compare_within_their_alternative_only():
@@ -119,8 +93,7 @@ def test_wrappers_compare_within_their_alternative_only():
                                          (codec.encode_value, object()),
                                          (codec.encode_method_call, 5)])
 def test_values_without_an_encoding_raise(make, value):
-    with pytest.raises((TypeError, ValueError)):
-        make(value)
+    pytest.raises((TypeError, ValueError), make, value)
 
 
 def test_a_custom_value_writes_tag_0_and_the_hosts_diagnostic():
@@ -150,21 +123,14 @@ def test_every_truncation_of_a_message_says_invalid_read():
         assert lines and set(lines) == {codec.INVALID_READ}, cut
 
 
-@pytest.mark.parametrize("hex_text, value, lines", [
-    ("07ffffffffff", "", 1), ("07fe1027", "", 1), ("0cffffffffff", [], 1),
-    ("0c0207feb80b07feb80b", ["\0" * 3000, ""], 2),  # one budget for the whole message
-    ("08fe0010", bytes(4096), 1),  # moderate unbacked sizes are made up, as the host does
-    ("0d02", {None: None}, 4),
-])
+@pytest.mark.parametrize("hex_text, value, lines", [  # beyond the golden vectors' budget rows
+    ("07ffffffffff", "", 1), ("0cffffffffff", [], 1), ("0d02", {None: None}, 4)])
 def test_sizes_past_the_end_are_bounded_by_one_budget(hex_text, value, lines):
     decoded = codec.decode_value(bytes.fromhex(hex_text))
     assert (decoded.value, decoded.diagnostics) == (value, [codec.INVALID_READ] * lines)
 
 
-def test_nesting_limit_and_the_made_up_bound():
-    deep = codec.decode_value(b"\x0c\x01" * 257 + b"\x01")
-    assert deep.diagnostics == [codec.TOO_DEEP]
-    assert describe(deep.value) == "list:[" * 256 + "list:[]" + "]" * 256
+def test_amplifying_headers_stay_within_the_made_up_bound():
     # Headers each declaring one byte more than the rest of a 20 KB message.
     amplifier = bytearray(b"\x0c\xff" + struct.pack("<I", (20000 - 6) // 6))
     while len(amplifier) + 6 <= 20000:

@@ -1,30 +1,16 @@
-"""The one-line value form: canonical printing and the friendlier parser (that each golden
-vector's description parses back to its bytes is the codec test's matter)."""
+"""The friendlier parser of the one-line value form (the canonical printing, and that each golden
+vector's description parses back to its bytes, are the codec test's matter)."""
 
 import pytest
 
-from peer.codec import Float32List, Int32List, Int64
-from peer.describe import ParseError, describe, parse, parse_many
-
-
-@pytest.mark.parametrize("value, text", [
-    ('a"b\\c\t\u00e9~ ', r'str:"a\x22b\x5cc\x09\xc3\xa9~ "'),
-    ([[], {}, Int32List([]), b"", Float32List([])], "list:[list:[],map:{},i32s:[],bytes:,f32s:[]]"),
-    ({"b": [1, None], 2: b"\x0a"}, 'map:{i32:2=bytes:0a,str:"b"=list:[i32:1,null]}'),
-])
-def test_describe(value, text):
-    assert describe(value) == text
+from peer.describe import ParseError, describe, parse
 
 
 @pytest.mark.parametrize("text, expected", [
-    ("5", "i32:5"), ("-5", "i32:-5"), ("4294967296", "i64:4294967296"),
-    ("0x10", "i32:16"), ("i64:5", "i64:5"), ("i32:-2147483648", "i32:-2147483648"),
-    ("1.5", "f64:3ff8000000000000"), ("f64:1.5", "f64:3ff8000000000000"),
-    ("f64:3ff8000000000000", "f64:3ff8000000000000"), ("-inf", "f64:fff0000000000000"),
+    ("5", "i32:5"), ("4294967296", "i64:4294967296"), ("0x10", "i32:16"),
+    ("1.5", "f64:3ff8000000000000"), ("-inf", "f64:fff0000000000000"),
     ('"a\\nb"', 'str:"a\\x0ab"'), ('"\\u00e9"', 'str:"\\xc3\\xa9"'),
-    ('"é"', 'str:"\\xc3\\xa9"'),
-    ('str:"\\xff"', 'str:"\\xff"'), ("bytes:00FF", "bytes:00ff"), ("bytes:", "bytes:"),
-    ("i32s:[1, -2]", "i32s:[1,-2]"), ("i64s:[]", "i64s:[]"),
+    ("bytes:00FF", "bytes:00ff"), ("i32s:[1, -2]", "i32s:[1,-2]"),
     ("f64s:[1.5, 3ff0000000000000]", "f64s:[3ff8000000000000,3ff0000000000000]"),
     ("f32s:[0.5, 7fc00001]", "f32s:[3f000000,7fc00001]"),
     ('[1, "a", [null]]', 'list:[i32:1,str:"a",list:[null]]'),
@@ -43,8 +29,3 @@ def test_friendly_forms(text, expected):
 def test_malformed_text_is_a_parse_error(text):
     with pytest.raises(ParseError):
         parse(text)
-
-
-def test_parse_many():
-    assert parse_many('"code" null {"k": i64:1}') == ["code", None, {"k": Int64(1)}]
-    assert parse_many("  ") == []

@@ -18,9 +18,6 @@ STREAM = b"".join(encode_frame(f) for f in FRAMES)
 @pytest.mark.parametrize("frame, data", [  # length, kind, id, name length, name, body
     (Frame(link.CALL, 0x01020304, "ch", b"\xaa\xbb"), "0b000000" "01" "04030201" "0200" "6368aabb"),
     (Frame(link.RESPONSE, 2, "é", b"\x00"), "0a000000" "02" "02000000" "0200" "c3a9" "00"),
-    (Frame(link.HOST_MESSAGE, 3, "", b""), "07000000" "03" "03000000" "0000"),
-    (Frame(link.HOST_REPLY, 4, "", b""), "07000000" "04" "04000000" "0000"),
-    (Frame(link.EVENT, 5, "", b""), "07000000" "05" "05000000" "0000"),
     (Frame(link.CONTROL, 6, "", b""), "07000000" "06" "06000000" "0000"),
     (Frame(2, 7, "\udcff\udcfe", b""), "09000000" "02" "07000000" "0200" "fffe"),  # not UTF-8
 ])
@@ -41,13 +38,11 @@ def test_frames_split_anywhere_come_out_whole_and_in_order():
     (struct.pack("<IBIH", 8, 1, 1, 2) + b"a", "runs past the frame"),
     (struct.pack("<I", link.MAX_FRAME + 1), "exceeds the limit")])
 def test_malformed_frames(data, message):
-    with pytest.raises(FrameError, match=message):
-        FrameParser().feed(data)
+    pytest.raises(FrameError, FrameParser().feed, data).match(message)
 
 
 @pytest.mark.parametrize("data, frames, error", [
-    (STREAM, FRAMES, None), (STREAM[:-1], FRAMES[:3], FrameError),  # ends inside a frame
-    (struct.pack("<I", 2) + b"xx", [], FrameError)])
+    (STREAM, FRAMES, None), (STREAM[:-1], FRAMES[:3], FrameError)])  # ends inside a frame
 def test_the_reader_delivers_frames_then_how_the_stream_ended(data, frames, error):
     (in_r, in_w), (out_r, out_w) = os.pipe(), os.pipe()
     got, closed = queue.Queue(), queue.Queue()
@@ -68,8 +63,7 @@ def test_the_reader_delivers_frames_then_how_the_stream_ended(data, frames, erro
     [t.join(5) for t in threads]
     assert sorted(received, key=lambda f: f.id) == sent and got.empty()
     reader.close_writer()
-    with pytest.raises(LinkClosed):
-        reader.send(sent[0])
+    pytest.raises(LinkClosed, reader.send, sent[0])
     reader.join(5)
     [os.close(fd) for fd in (in_r, out_r, out_w)]
 
@@ -78,7 +72,5 @@ def test_a_broken_pipe_becomes_link_closed_every_time():
     r, w = os.pipe()
     os.close(r)
     dead = Link(lambda n: b"", lambda data: os.write(w, data), lambda f: None)
-    for frame_id in (1, 2):
-        with pytest.raises(LinkClosed):
-            dead.send(Frame(link.CALL, frame_id, "c"))
+    [pytest.raises(LinkClosed, dead.send, Frame(link.CALL, i, "c")) for i in (1, 2)]
     os.close(w)

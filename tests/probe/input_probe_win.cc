@@ -1,14 +1,10 @@
-// tesso_input_probe.exe: a window that reports on standard output, one JSON object a line,
-// what input reached it, so that tests under Wine can check injected input against what a
-// Windows program really receives. Tests only.
-//
-// A borderless, topmost popup at --rect X,Y,W,H (screen pixels): its upper two thirds are the
-// pad, painted in one colour (--fill RRGGBB), which reports mouse messages; the lower third is
-// a multiline EDIT control, which has the focus and reports key messages. Lines on standard
-// input, each answered by {"event": its name} once it has run: "text" (the edit control's text
-// as UTF-16 units), "clear", "fill RRGGBB", "animate on|off" (stripes moving every 15 ms: a
-// screen that always changes), "focus" (the window to the front, the edit control focused),
-// "blur" (the pad focused: no caret blinks), "quit" (as is the end of standard input).
+// tesso_input_probe.exe: reports on standard output, one JSON object a line, the input a
+// Windows window really receives. A borderless topmost popup at --rect X,Y,W,H: the upper two
+// thirds are the pad (--fill RRGGBB), which reports mouse messages; below, a multiline EDIT
+// control reports key messages. Commands on standard input, each answered by {"event": its
+// name}: "text" (the edit control's UTF-16 units), "clear", "fill RRGGBB", "animate on|off"
+// (stripes moving every 15 ms), "focus" (to the front, the edit control focused), "blur" (the
+// pad focused: no caret blinks), "quit" (as is the end of standard input).
 #include <windows.h>
 // After windows.h, which it builds on.
 #include <shellapi.h>
@@ -41,21 +37,6 @@ void Report(const char* format, Args... args) {
             nullptr);
 }
 
-std::string Rect(HWND window, RECT r) {
-  POINT origin{r.left, r.top};
-  ClientToScreen(window, &origin);
-  return "[" + std::to_string(origin.x) + "," + std::to_string(origin.y) + "," +
-         std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) + "]";
-}
-
-// WM_MOUSEWHEEL goes to the focus window; each of ours reports it where it lands.
-bool ReportWheel(UINT message, WPARAM wparam, const char* window) {
-  if (message != WM_MOUSEWHEEL) return false;
-  Report(R"({"event":"wheel","delta":%d,"window":"%s"})", static_cast<int16_t>(HIWORD(wparam)),
-         window);
-  return true;
-}
-
 COLORREF Colour(unsigned long rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -81,11 +62,10 @@ LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wparam, LPARAM 
                                       nullptr,   "syskeydown", "syskeyup"};
   if (message >= WM_KEYDOWN && message <= WM_SYSKEYUP && kKeys[message - WM_KEYDOWN]) {
     auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0 ? "true" : "false"; };
-    Report(R"({"event":"%s","vk":%u,"control":%s,"shift":%s,"alt":%s,"win":%s})",
+    Report(R"({"event":"%s","vk":%u,"control":%s,"shift":%s,"alt":%s})",
            kKeys[message - WM_KEYDOWN], static_cast<unsigned>(wparam), down(VK_CONTROL),
-           down(VK_SHIFT), down(VK_MENU), down(VK_LWIN)[0] == 't' ? "true" : down(VK_RWIN));
+           down(VK_SHIFT), down(VK_MENU));
   }
-  if (ReportWheel(message, wparam, "edit")) return 0;
   return CallWindowProcW(g_edit_procedure, window, message, wparam, lparam);
 }
 
@@ -101,23 +81,18 @@ void RunCommand(const std::string& line) {
     return Report(R"({"event":"text","utf16":[%s]})", units.c_str());
   }
   if (name == "quit") return static_cast<void>(DestroyWindow(g_window));
-  if (name == "clear") {
-    SetWindowTextW(g_edit, L"");
-  } else if (name == "fill" || name == "animate") {
-    if (name == "fill") g_fill = Colour(std::strtoul(argument.c_str(), nullptr, 16));
+  if (name == "clear") SetWindowTextW(g_edit, L"");
+  if (name == "fill") g_fill = Colour(std::strtoul(argument.c_str(), nullptr, 16));
+  if (name == "fill" || name == "animate") {
     g_animating = name == "animate" && argument == "on";
     if (!g_animating) KillTimer(g_window, 1);
     if (g_animating) SetTimer(g_window, 1, 15, nullptr);
     InvalidateRect(g_window, &g_pad, FALSE);
     UpdateWindow(g_window);
     GdiFlush();
-  } else if (name == "focus") {
-    SetForegroundWindow(g_window);
-    SetFocus(g_edit);
-  } else if (name != "blur") {
-    return Report(R"({"event":"unknown"})");
   }
-  if (name == "blur") SetFocus(g_window);
+  if (name == "focus") SetForegroundWindow(g_window);
+  if (name == "focus" || name == "blur") SetFocus(name == "focus" ? g_edit : g_window);
   Report(R"({"event":"%s"})", name.c_str());
 }
 
@@ -128,11 +103,9 @@ LRESULT CALLBACK ProbeProcedure(HWND window, UINT message, WPARAM wparam, LPARAM
     if (message == WM_LBUTTONDOWN) SetCapture(window);
     if (message == WM_LBUTTONUP) ReleaseCapture();
     POINT p{static_cast<int16_t>(LOWORD(lparam)), static_cast<int16_t>(HIWORD(lparam))};
-    POINT screen = p;
-    ClientToScreen(window, &screen);
-    Report(R"({"event":"%s","x":%ld,"y":%ld,"screenX":%ld,"screenY":%ld,"buttons":%u})",
-           kMouse[message - WM_MOUSEMOVE], p.x, p.y, screen.x, screen.y,
-           static_cast<unsigned>(wparam & 0xFFFF));
+    ClientToScreen(window, &p);
+    Report(R"({"event":"%s","screenX":%ld,"screenY":%ld,"buttons":%u})",
+           kMouse[message - WM_MOUSEMOVE], p.x, p.y, static_cast<unsigned>(wparam & 0xFFFF));
   } else if (message == kCommandMessage) {
     std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(lparam));
     try {
@@ -147,7 +120,9 @@ LRESULT CALLBACK ProbeProcedure(HWND window, UINT message, WPARAM wparam, LPARAM
     PaintPad(window);
   } else if (message == WM_DESTROY) {
     PostQuitMessage(0);
-  } else if (!ReportWheel(message, wparam, "pad")) {
+  } else if (message == WM_MOUSEWHEEL) {  // to the focus window: the pad, once blurred
+    Report(R"({"event":"wheel","delta":%d,"window":"pad"})", static_cast<int16_t>(HIWORD(wparam)));
+  } else {
     return DefWindowProcW(window, message, wparam, lparam);
   }
   return 0;
@@ -163,7 +138,6 @@ void ReadCommands(HWND window) {
     pending.append(buffer, read);
     for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
       auto line = std::make_unique<std::string>(pending.substr(0, end));
-      if (!line->empty() && line->back() == '\r') line->pop_back();
       if (!PostMessageW(window, kCommandMessage, 0, reinterpret_cast<LPARAM>(line.get()))) return;
       line.release();
     }
@@ -175,12 +149,10 @@ int Run(HINSTANCE instance) {
   long x = 100, y = 100, width = 640, height = 480;
   int count = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; argv != nullptr && i + 1 < count; i += 2) {
-    if (std::wstring(argv[i]) == L"--rect") {
+  for (int i = 1; argv != nullptr && i + 1 < count; i += 2) {  // --rect X,Y,W,H; --fill RRGGBB
+    if (std::wstring(argv[i]) == L"--rect")
       swscanf(argv[i + 1], L"%ld,%ld,%ld,%ld", &x, &y, &width, &height);
-    } else {
-      g_fill = Colour(wcstoul(argv[i + 1], nullptr, 16));  // --fill
-    }
+    if (std::wstring(argv[i]) == L"--fill") g_fill = Colour(wcstoul(argv[i + 1], nullptr, 16));
   }
   LocalFree(argv);
   WNDCLASSW probe_class{};
@@ -204,10 +176,11 @@ int Run(HINSTANCE instance) {
   SetForegroundWindow(g_window);
   SetFocus(g_edit);
   GdiFlush();
-  RECT client{}, edit{0, g_pad.bottom, width, height};
-  GetClientRect(g_window, &client);
-  Report(R"({"event":"ready","window":%s,"pad":%s,"edit":%s})", Rect(g_window, client).c_str(),
-         Rect(g_window, g_pad).c_str(), Rect(g_window, edit).c_str());
+  // Screen rectangles: the popup has no border.
+  Report(
+      R"({"event":"ready","window":[%ld,%ld,%ld,%ld],"pad":[%ld,%ld,%ld,%ld],"edit":[%ld,%ld,%ld,%ld]})",
+      x, y, width, height, x, y, width, g_pad.bottom, x, y + g_pad.bottom, width,
+      height - g_pad.bottom);
   std::thread(ReadCommands, g_window).detach();  // ends with the process
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -17,20 +17,14 @@
 
 namespace {
 
-using flutter::EncodableMap;
+using flutter::EncodableList;
 using flutter::EncodableValue;
 using Channel = flutter::MethodChannel<EncodableValue>;
 using Result = std::unique_ptr<flutter::MethodResult<EncodableValue>>;
 
-EncodableValue Member(const EncodableValue* arguments, const char* key) {
-  const auto* map = arguments != nullptr ? std::get_if<EncodableMap>(arguments) : nullptr;
-  const auto it = map != nullptr ? map->find(EncodableValue(key)) : EncodableMap::const_iterator();
-  return map != nullptr && it != map->end() ? it->second : EncodableValue();
-}
-
-EncodableValue Outcome(const char* outcome, EncodableMap more = {}) {
-  more[EncodableValue("outcome")] = EncodableValue(outcome);
-  return EncodableValue(std::move(more));
+EncodableValue Outcome(EncodableList outcome, const EncodableValue* value) {
+  outcome.push_back(value != nullptr ? *value : EncodableValue());
+  return EncodableValue(std::move(outcome));
 }
 
 // UI thread only, but for the workers of "answerLater", which answer from their own threads.
@@ -56,40 +50,30 @@ struct TestHost {
       std::vector<uint8_t> bytes(static_cast<size_t>(*number));
       for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
       result->Success(EncodableValue(std::move(bytes)));
-    } else if (method == "invokePeer") {
-      const EncodableValue name = Member(&value, "method");
-      auto arguments = std::make_unique<EncodableValue>(Member(&value, "arguments"));
-      if (!std::holds_alternative<std::string>(name)) {
-        return result->Error("bad_args", "expected a map with a string \"method\"");
+    } else if (method == "invokePeer") {  // [method, arguments]
+      const auto* list = std::get_if<EncodableList>(&value);
+      if (list == nullptr || list->size() != 2 ||
+          !std::holds_alternative<std::string>(list->at(0))) {
+        return result->Error("bad_args", "expected [method, arguments]");
       }
       // The peer's answer, whichever it is, becomes the success value of this call.
       std::shared_ptr<flutter::MethodResult<EncodableValue>> to(std::move(result));
       peer->InvokeMethod(
-          std::get<std::string>(name), std::move(arguments),
+          std::get<std::string>(list->at(0)), std::make_unique<EncodableValue>(list->at(1)),
           std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
               [to](const EncodableValue* v) {
-                to->Success(
-                    Outcome("success", {{EncodableValue("value"), v ? *v : EncodableValue()}}));
+                to->Success(Outcome({EncodableValue("success")}, v));
               },
               [to](const std::string& code, const std::string& message, const EncodableValue* v) {
-                to->Success(
-                    Outcome("error", {{EncodableValue("code"), EncodableValue(code)},
-                                      {EncodableValue("message"), EncodableValue(message)},
-                                      {EncodableValue("value"), v ? *v : EncodableValue()}}));
+                to->Success(Outcome({EncodableValue(code), EncodableValue(message)}, v));
               },
-              [to] { to->Success(Outcome("notImplemented")); }));
+              [to] { to->Success(EncodableValue("notImplemented")); }));
     } else if (method == "quit") {
       result->Success(EncodableValue(true));
       PostQuitMessage(0);
     } else {
       result->NotImplemented();
     }
-  }
-
-  void Destroy() {
-    channel->SetMethodCallHandler(nullptr);
-    controller.reset();  // workers still answering find the messenger gone
-    for (std::thread& worker : workers) worker.join();
   }
 };
 
@@ -109,7 +93,9 @@ int Run() {
       [&host](const auto& call, Result result) { host.Handle(call, std::move(result)); });
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-  host.Destroy();
+  host.channel->SetMethodCallHandler(nullptr);
+  host.controller.reset();  // workers still answering find the messenger gone
+  for (std::thread& worker : host.workers) worker.join();
   return 0;
 }
 
