@@ -202,9 +202,8 @@ TEST(Utf8Test, ConvertsUtf16AndReplacesUnpairedSurrogates) {
 }
 
 TEST(Utf8Test, MeasuresSequencesAndChecksWholeTexts) {
-  // The length of the first sequence (0: ill-formed) and whether the whole text is UTF-8:
-  // U+10FFFF; a stray continuation, overlongs, a surrogate, past U+10FFFF, truncated, not a
-  // continuation; ill-formed after well-formed.
+  // The first sequence's length (0: ill-formed: stray, overlong, surrogate, past U+10FFFF,
+  // truncated, no continuation) and whether the whole text is UTF-8.
   // clang-format off
   const std::tuple<const char*, size_t, bool> cases[] = {
       {"A", 1, true}, {"\xC3\xA9", 2, true}, {"\xDF\xBF", 2, true}, {"\xE4\xB8\xAD", 3, true}, {"\xEF\xBF\xBF", 3, true},

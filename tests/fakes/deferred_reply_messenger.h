@@ -34,7 +34,8 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
   // Runs after each handler change, on the changing thread.
   std::function<void(const std::string& channel, bool set)> on_handler_change;
   std::vector<std::pair<std::string, bool>> handler_changes;  // channel, set (false: cleared)
-  mutable std::vector<std::string> sent;  // "<channel> <method> <arguments>[ reply]"
+  // "<channel> <method> null|arguments[ reply]" (Send must not need the value describer).
+  mutable std::vector<std::string> sent;
 
   // Hands `message` to the channel's handler on the calling thread. The id of its response;
   // none when the channel has no handler.
@@ -95,8 +96,9 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
             flutter::BinaryReply reply = nullptr) const override {
     const auto call =
         flutter::StandardMethodCodec::GetInstance().DecodeMethodCall(message, message_size);
-    sent.push_back(channel + " " + (call ? call->method_name() : "undecodable") + " " +
-                   Text(call ? call->arguments() : nullptr) + (reply ? " reply" : ""));
+    const bool null = call && (!call->arguments() || call->arguments()->IsNull());
+    sent.push_back(channel + " " + (call ? call->method_name() : "undecodable") +
+                   (null ? " null" : " arguments") + (reply ? " reply" : ""));
   }
   void SetMessageHandler(const std::string& channel,
                          flutter::BinaryMessageHandler handler) override {

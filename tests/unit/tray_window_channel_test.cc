@@ -245,15 +245,13 @@ TEST_F(WindowChannelTest, ArgumentsGetTheirExactRepliesAndShellCalls) {
   }
   // showNotice: texts cut to their fields (63 and 255 units), converted leniently and up to a
   // NUL; no notice without a usable text, and success whatever the argument.
-  std::string wide;
-  for (int i = 0; i < 300; ++i) wide += "界";  // three bytes, one unit
+  std::string wide;  // three bytes, one unit each
+  for (int i = 0; i < 300; ++i) wide += "界";
   const std::string kBalloon = Notify(1, "97 14 v0 Tesso|");
   // clang-format off
   std::vector<std::pair<EncodableValue, Calls>> notices = {
-      {Map({{"title", "Hello"}, {"body", "连接已建立"}}), {kBalloon + "Hello|连接已建立"}},
-      {Map({{"title", "a title"}}), {kBalloon + "a title|"}},
-      {Map({{"body", "a body"}}), {kBalloon + "|a body"}},
-      {Map({{"title", int32_t{5}}, {"body", "text"}}), {kBalloon + "|text"}},
+      {Map({{"title", "Hello"}, {"body", "连接已建立"}}), {kBalloon + "Hello|连接已建立"}}, {Map({{"title", "a title"}}), {kBalloon + "a title|"}},
+      {Map({{"body", "a body"}}), {kBalloon + "|a body"}}, {Map({{"title", int32_t{5}}, {"body", "text"}}), {kBalloon + "|text"}},
       {Map({{"title", std::string(100, 'T')}, {"body", wide}}), {kBalloon + std::string(63, 'T') + "|" + wide.substr(0, 255 * 3)}},
       {Map({{"title", "a\xFF" "b"}, {"body", std::string("a\xE7" "b\0c", 5)}}), {kBalloon + "a\uFFFDb|a\uFFFDb"}},
       {EncodableValue(true), {}}, {Map({}), {}}, {Map({{"title", ""}, {"body", ""}}), {}}, {Map({{"Title", "x"}, {"text", "y"}}), {}},

@@ -136,7 +136,7 @@ class WakeChannelTest : public testing::Test {
   int Call(const std::string& method, const EncodableValue& arguments = EncodableValue()) {
     return messenger_.Call(kChannel, method, &arguments);
   }
-  std::string Reply(int id) const { return messenger_.ReplyTo(id); }
+  std::string Reply(int id) { return messenger_.ReplyTo(id); }
   // Plays the host window: waits for the worker's message, then hands it to the service.
   void DeliverWhenPosted(size_t posts) {
     poster_->WaitForPosts(posts);
