@@ -1,5 +1,6 @@
-// The stand-in engine through its exported functions, as a host sees it (no peer link): the
-// next-frame callback, the failure switches, and the messenger's life and lock.
+// The stand-in engine through its exported functions, as a host sees it (no peer link), where
+// the integration tests do not reach: the failure switches with null handles, and the
+// messenger's life and lock. Frames and the view controller's failure are proven end to end.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,24 +12,6 @@
 
 namespace {
 
-// Runs the calling thread's messages until `done` or until no message arrives for a while
-// (a safety net against a hang, not a timing expectation); without `done`, what is queued.
-template <typename Predicate>
-void Pump(Predicate done, int patience = 50) {
-  for (int idle = 0; !done() && idle < patience;) {
-    MSG message;
-    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      idle = 0;
-      DispatchMessageW(&message);
-    } else if (++idle < patience) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-    }
-  }
-}
-void PumpPending() {
-  Pump([] { return false; }, 1);
-}
-
 FlutterDesktopEngineRef CreateEngine() {
   FlutterDesktopEngineProperties properties = {};
   properties.assets_path = u"data\\flutter_assets";
@@ -36,58 +19,6 @@ FlutterDesktopEngineRef CreateEngine() {
   properties.aot_library_path = u"data\\app.so";
   properties.dart_entrypoint = "";
   return FlutterDesktopEngineCreate(&properties);
-}
-
-// Counts frames and their thread; can end the engine from inside the callback.
-struct Frames {
-  int calls = 0;
-  DWORD thread = 0;
-  FlutterDesktopViewControllerRef destroy = nullptr;
-  static void OnFrame(void* user_data) {
-    auto* self = static_cast<Frames*>(user_data);
-    ++self->calls;
-    self->thread = GetCurrentThreadId();
-    if (self->destroy != nullptr) FlutterDesktopViewControllerDestroy(self->destroy);
-  }
-};
-
-TEST(StandinEngineTest, NextFrameCallbackRunsOnceOnTheUiThreadPerArming) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  ASSERT_NE(engine, nullptr);
-  SetEnvironmentVariableW(L"TESSO_STANDIN_FIRST_FRAME", L"manual");
-  FlutterDesktopViewControllerRef controller = FlutterDesktopViewControllerCreate(64, 48, engine);
-  SetEnvironmentVariableW(L"TESSO_STANDIN_FIRST_FRAME", nullptr);
-  ASSERT_NE(controller, nullptr);
-  Frames frames;
-  FlutterDesktopEngineSetNextFrameCallback(engine, &Frames::OnFrame, &frames);
-  PumpPending();
-  EXPECT_EQ(frames.calls, 0) << "no frame without a request in manual mode";
-  FlutterDesktopViewControllerForceRedraw(controller);
-  FlutterDesktopViewControllerForceRedraw(controller);
-  Pump([&] { return frames.calls > 0; });
-  PumpPending();
-  EXPECT_EQ(frames.calls, 1);
-  EXPECT_EQ(frames.thread, GetCurrentThreadId());
-  FlutterDesktopEngineSetNextFrameCallback(engine, &Frames::OnFrame, &frames);
-  FlutterDesktopViewControllerForceRedraw(controller);
-  Pump([&] { return frames.calls > 1; });
-  EXPECT_EQ(frames.calls, 2);
-  FlutterDesktopViewControllerDestroy(controller);
-}
-
-TEST(StandinEngineTest, EngineMayBeEndedFromInsideItsOwnCallback) {
-  FlutterDesktopEngineRef engine = CreateEngine();
-  FlutterDesktopMessengerRef messenger =
-      FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
-  Frames frames;
-  frames.destroy = FlutterDesktopViewControllerCreate(16, 16, engine);
-  ASSERT_NE(frames.destroy, nullptr);
-  FlutterDesktopEngineSetNextFrameCallback(engine, &Frames::OnFrame, &frames);
-  Pump([&] { return frames.calls > 0; });
-  EXPECT_EQ(frames.calls, 1);
-  EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
-  PumpPending();
-  FlutterDesktopMessengerRelease(messenger);
 }
 
 TEST(StandinEngineTest, FailureSwitchesRefuseTheEngineOrTheControllerAndEndTheEngine) {

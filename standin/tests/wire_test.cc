@@ -7,6 +7,8 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "standin/wire/frame_codec.h"
@@ -49,12 +51,9 @@ std::string Describe(const Frame& frame) {
 }
 
 TEST(FrameCodecTest, EncodesLittleEndianLayoutAndRefusesWhatDoesNotFit) {
+  // The length of the rest (7 + 3 + 3), RESPONSE, the id, the name, the body.
   EXPECT_EQ(Encode(FrameKind::kResponse, 0x01020304, "a/b", std::string("\xFF\x00\x7F", 3)),
-            Bytes({13, 0, 0, 0,             // length of the rest: 7 + 3 + 3
-                   2,                       // RESPONSE
-                   0x04, 0x03, 0x02, 0x01,  // id
-                   3, 0, 'a', '/', 'b',     // name
-                   0xFF, 0x00, 0x7F}));     // body
+            Bytes({13, 0, 0, 0, 2, 4, 3, 2, 1, 3, 0, 'a', '/', 'b', 0xFF, 0x00, 0x7F}));
   EXPECT_EQ(Encode(FrameKind::kEvent, 0, "", ""), Bytes({7, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(Encode(FrameKind::kHostReply, 1, "", "r"),
             Bytes({8, 0, 0, 0, 4, 1, 0, 0, 0, 0, 0, 'r'}));
@@ -69,20 +68,16 @@ TEST(FrameCodecTest, EncodesLittleEndianLayoutAndRefusesWhatDoesNotFit) {
 
 TEST(FrameCodecTest, ParsesPayloadsAndRefusesShortOnes) {
   const Bytes round_trip = Encode(FrameKind::kCall, 0x01020304, "tesso.test/host", "xyz");
-  const struct {
-    Bytes payload;
-    std::string frame;  // empty: refused
-  } rows[] = {
+  // The frame, or empty when refused: the name fills the rest; runs past the end; too short.
+  const std::pair<Bytes, std::string> rows[] = {
       {Bytes(round_trip.begin() + 4, round_trip.end()), "1 16909060 tesso.test/host xyz"},
-      {{1, 9, 0, 0, 0, 3, 0, 'a', 'b', 'c'}, "1 9 abc "},  // the name fills the rest
-      {{1, 9, 0, 0, 0, 4, 0, 'a', 'b', 'c'}, ""},          // the name runs past the end
+      {{1, 9, 0, 0, 0, 3, 0, 'a', 'b', 'c'}, "1 9 abc "},
+      {{1, 9, 0, 0, 0, 4, 0, 'a', 'b', 'c'}, ""},
       {{1, 0, 0, 0, 0, 0}, ""},
-      {{}, ""},
-  };
-  for (const auto& row : rows) {
-    const auto frame =
-        ParseFrame(row.payload.empty() ? nullptr : row.payload.data(), row.payload.size());
-    EXPECT_EQ(frame ? Describe(*frame) : "", row.frame);
+      {{}, ""}};
+  for (const auto& [payload, text] : rows) {
+    const auto frame = ParseFrame(payload.empty() ? nullptr : payload.data(), payload.size());
+    EXPECT_EQ(frame ? Describe(*frame) : "", text);
   }
 }
 
@@ -137,143 +132,89 @@ TEST(JsonReaderTest, ReadsWordsKindsAndStrings) {
       "b": true, "c": false, "n": null, "o": {"x": [1, {"y": 2}], "z": []},
       "esc": "a\"\\\/\b\f\n\r\t\u00A9\ud83d\ude00", "lone": "\ud800x\udfff\ud800\u0041"}	)");
   ASSERT_TRUE(object.has_value());
-  const struct {
-    const char* key;
-    std::optional<uint64_t> word;
-  } words[] = {{"msg", 16},
-               {"wparam", 0},
-               {"minus_one", UINT64_MAX},
-               {"min", uint64_t{1} << 63},
-               {"too_low", std::nullopt},
-               {"max", UINT64_MAX},
-               {"too_high", std::nullopt},
-               {"missing", std::nullopt},
-               {"f", std::nullopt},
-               {"e", std::nullopt},
-               {"s", std::nullopt},
-               {"b", std::nullopt},
-               {"n", std::nullopt},
-               {"o", std::nullopt}};
-  for (const auto& row : words) EXPECT_EQ(object->GetWord(row.key), row.word) << row.key;
-  EXPECT_EQ(object->Find("f")->kind, JsonValue::Kind::kNumber);
-  EXPECT_EQ(object->Find("e-")->kind, JsonValue::Kind::kNumber);
-  EXPECT_EQ(object->Find("e+")->kind, JsonValue::Kind::kNumber);
-  EXPECT_EQ(object->Find("s")->text, "16");
-  EXPECT_TRUE(object->Find("b")->boolean);
-  EXPECT_EQ(object->Find("c")->kind, JsonValue::Kind::kBool);
-  EXPECT_FALSE(object->Find("c")->boolean);
-  EXPECT_EQ(object->Find("n")->kind, JsonValue::Kind::kNull);
-  EXPECT_EQ(object->Find("o")->kind, JsonValue::Kind::kOther);
+  // clang-format off
+  const std::pair<const char*, std::optional<uint64_t>> words[] = {
+      {"msg", 16}, {"wparam", 0}, {"minus_one", UINT64_MAX}, {"min", uint64_t{1} << 63}, {"too_low", std::nullopt}, {"max", UINT64_MAX},
+      {"too_high", std::nullopt}, {"missing", std::nullopt}, {"f", std::nullopt}, {"e", std::nullopt}, {"s", std::nullopt},
+      {"b", std::nullopt}, {"n", std::nullopt}, {"o", std::nullopt}};
+  // clang-format on
+  for (const auto& [key, word] : words) EXPECT_EQ(object->GetWord(key), word) << key;
+  std::string kinds;  // kind (number, bool, null, string, other), then the text or truth
+  for (const char* key : {"f", "e-", "e+", "s", "b", "c", "n", "o", "esc", "lone"}) {
+    const JsonValue& value = *object->Find(key);
+    kinds += std::to_string(static_cast<int>(value.kind)) + value.text +
+             (value.kind == JsonValue::Kind::kBool && value.boolean ? "t" : "") + ",";
+  }
+  EXPECT_EQ(kinds,
+            "3,3,3,416,1t,1,0,5,4a\"\\/\b\f\n\r\t\xC2\xA9\xF0\x9F\x98\x80,"
+            "4\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD"
+            "A,");
   EXPECT_FALSE(object->Has("x"));
-  EXPECT_EQ(object->Find("esc")->text, "a\"\\/\b\f\n\r\t\xC2\xA9\xF0\x9F\x98\x80");
-  EXPECT_EQ(object->Find("lone")->text,
-            "\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD"
-            "A");
   EXPECT_TRUE(JsonObject::Parse("{}").has_value());
 }
 
 TEST(JsonReaderTest, RefusesWhatIsNotOneObjectAndNestingTooDeep) {
-  std::string deep = "{\"a\":";
-  for (int i = 0; i < 10000; ++i) deep += "[";
-  for (int i = 0; i < 10000; ++i) deep += "]";
+  const std::string deep = "{\"a\":" + std::string(10000, '[') + std::string(10000, ']');
   // clang-format off
-  for (const std::string& text : {std::string(), std::string("[]"), std::string("16"), std::string("{"), std::string("}"),
-                                  std::string("{\"a\""), std::string("{\"a\":1,}"), std::string("{\"a\" 1}"), std::string("{\"a\":1} x"),
-                                  std::string("{a:1}"), std::string("{\"a\":01}"), std::string("{\"a\":-}"), std::string("{\"a\":1.}"),
-                                  std::string("{\"a\":1e}"), std::string("{\"a\":\"\\x\"}"), std::string("{\"a\":\"\\u12\"}"),
-                                  std::string("{\"a\":\"\\u12\"}\"}"), std::string("{\"a\":\"\\ud800\\u12\"}\"}"), std::string("{\"a\":tru}"), std::string("{\"a\":\"unterminated}"),
-                                  std::string("{\"a\":[1,]}"), std::string("{\"a\":\"\x01\"}"), deep + "}"}) {
-    // clang-format on
+  const std::vector<std::string> texts = {"", "[]", "16", "{", "}", "{\"a\"", "{\"a\":1,}", "{\"a\" 1}", "{\"a\":1} x", "{a:1}", "{\"a\":01}",
+      "{\"a\":-}", "{\"a\":1.}", "{\"a\":1e}", "{\"a\":\"\\x\"}", "{\"a\":\"\\u12\"}", "{\"a\":\"\\u12\"}\"}", "{\"a\":\"\\ud800\\u12\"}\"}", "{\"a\":tru}",
+      "{\"a\":\"unterminated}", "{\"a\":[1,]}", "{\"a\":\"\x01\"}", deep + "}"};
+  // clang-format on
+  for (const std::string& text : texts) {
     EXPECT_FALSE(JsonObject::Parse(text).has_value()) << text.substr(0, 40);
   }
 }
 
 TEST(JsonWriterTest, EscapesAndKeepsOnlyWellFormedUtf8) {
-  const struct {
-    std::string text, json;
-  } rows[] = {
-      {"a\"b\\c", R"("a\"b\\c")"},
-      {"\n\r\t\b\f", R"("\n\r\t\b\f")"},
-      {std::string("\x00\x01\x1f", 3), R"("\u0000\u0001\u001f")"},
-      {"\xE4\xB8\xAD\xF0\x9F\x98\x80", "\"\xE4\xB8\xAD\xF0\x9F\x98\x80\""},
-      {"a\xFF"
-       "b",
-       R"("a\ufffdb")"},
-      {"\xC3", R"("\ufffd")"},                      // truncated at the end
-      {"\xED\xA0\x80", R"("\ufffd\ufffd\ufffd")"},  // a surrogate, byte by byte
-  };
-  for (const auto& row : rows) {
+  // A truncated sequence at the end; a surrogate, byte by byte.
+  // clang-format off
+  const std::pair<std::string, std::string> rows[] = {
+      {"a\"b\\c", R"("a\"b\\c")"}, {"\n\r\t\b\f", R"("\n\r\t\b\f")"}, {std::string("\x00\x01\x1f", 3), R"("\u0000\u0001\u001f")"},
+      {"\xE4\xB8\xAD\xF0\x9F\x98\x80", "\"\xE4\xB8\xAD\xF0\x9F\x98\x80\""}, {"a\xFF\x62", R"("a\ufffdb")"}, {"\xC3", R"("\ufffd")"},
+      {"\xED\xA0\x80", R"("\ufffd\ufffd\ufffd")"}};
+  // clang-format on
+  for (const auto& [text, json] : rows) {
     std::string out;
-    AppendJsonString(out, row.text);
-    EXPECT_EQ(out, row.json);
+    AppendJsonString(out, text);
+    EXPECT_EQ(out, json);
   }
 }
 
 TEST(JsonWriterTest, WritesMembersInOrder) {
   EXPECT_EQ(JsonObjectWriter().Finish(), "{}");
-  EXPECT_EQ(JsonObjectWriter()
-                .String("name", "x")
-                .Int("width", std::numeric_limits<int64_t>::min())
-                .Uint("big", std::numeric_limits<uint64_t>::max())
-                .Bool("set", true)
-                .Bool("off", false)
-                .Null("registrar")
-                .StringList("arguments", {"--hidden", "a\"b"})
-                .StringList("none", {})
-                .Finish(),
+  // clang-format off
+  EXPECT_EQ(JsonObjectWriter().String("name", "x").Int("width", std::numeric_limits<int64_t>::min()).Uint("big", UINT64_MAX)
+                .Bool("set", true).Bool("off", false).Null("registrar").StringList("arguments", {"--hidden", "a\"b"}).StringList("none", {}).Finish(),
             "{\"name\":\"x\",\"width\":-9223372036854775808,\"big\":18446744073709551615,"
             "\"set\":true,\"off\":false,\"registrar\":null,\"arguments\":[\"--hidden\","
             "\"a\\\"b\"],\"none\":[]}");
+  // clang-format on
 }
 
 TEST(Utf8Test, ConvertsUtf16AndReplacesUnpairedSurrogates) {
-  const struct {
-    std::u16string text;
-    std::string utf8;
-  } rows[] = {
-      {u"data\\flutter_assets", "data\\flutter_assets"},
-      {u"\u00e9\u07FF\u4e2d\uFFFF", "\xC3\xA9\xDF\xBF\xE4\xB8\xAD\xEF\xBF\xBF"},
-      {u"\U00010000\U0001F600\U0010FFFF", "\xF0\x90\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
-      {u"", ""},
-      {{u'a', 0xD83D, u'b'},
-       "a\xEF\xBF\xBD"
-       "b"},
-      {{0xDE00}, "\xEF\xBF\xBD"},
-      {{u'x', 0xD800}, "x\xEF\xBF\xBD"},
-  };
-  for (const auto& row : rows) EXPECT_EQ(Utf16ToUtf8(row.text), row.utf8);
+  // clang-format off
+  const std::pair<std::u16string, std::string> rows[] = {
+      {u"data\\flutter_assets", "data\\flutter_assets"}, {u"\u00e9\u07FF\u4e2d\uFFFF", "\xC3\xA9\xDF\xBF\xE4\xB8\xAD\xEF\xBF\xBF"},
+      {u"\U00010000\U0001F600\U0010FFFF", "\xF0\x90\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"}, {u"", ""},
+      {{u'a', 0xD83D, u'b'}, "a\xEF\xBF\xBD\x62"}, {{0xDE00}, "\xEF\xBF\xBD"}, {{u'x', 0xD800}, "x\xEF\xBF\xBD"}};
+  // clang-format on
+  for (const auto& [text, utf8] : rows) EXPECT_EQ(Utf16ToUtf8(text), utf8);
 }
 
 TEST(Utf8Test, MeasuresSequencesAndChecksWholeTexts) {
-  const struct {
-    const char* text;
-    size_t length;  // of the first sequence; 0: ill-formed
-    bool whole;     // the whole text is UTF-8
-  } cases[] = {
-      {"A", 1, true},
-      {"\xC3\xA9", 2, true},
-      {"\xDF\xBF", 2, true},
-      {"\xE4\xB8\xAD", 3, true},
-      {"\xEF\xBF\xBF", 3, true},
-      {"\xF4\x8F\xBF\xBF", 4, true},  // U+10FFFF
-      {"", 0, true},
-      {"\x80", 0, false},              // stray continuation
-      {"\xC0\xAF", 0, false},          // overlong
-      {"\xE0\x80\xAF", 0, false},      // overlong
-      {"\xED\xA0\x80", 0, false},      // surrogate
-      {"\xF4\x90\x80\x80", 0, false},  // past U+10FFFF
-      {"\xF5\x80\x80\x80", 0, false},
-      {"\xE4\xB8", 0, false},      // truncated
-      {"\xE4\x41\xAD", 0, false},  // not a continuation
-      {"ab\xC3\xA9", 1, true},
-      {"ab\xFF"
-       "c",
-       1, false},  // ill-formed after well-formed
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(Utf8SequenceLength(c.text), c.length);
-    EXPECT_EQ(IsUtf8(c.text), c.whole);
+  // The first sequence's length (0: ill-formed: stray, overlong, surrogate, past U+10FFFF,
+  // truncated, no continuation) and whether the whole text is UTF-8.
+  // clang-format off
+  const std::tuple<const char*, size_t, bool> cases[] = {
+      {"A", 1, true}, {"\xC3\xA9", 2, true}, {"\xDF\xBF", 2, true}, {"\xE4\xB8\xAD", 3, true}, {"\xEF\xBF\xBF", 3, true},
+      {"\xF4\x8F\xBF\xBF", 4, true}, {"", 0, true}, {"\x80", 0, false}, {"\xC0\xAF", 0, false}, {"\xE0\x80\xAF", 0, false},
+      {"\xED\xA0\x80", 0, false}, {"\xF4\x90\x80\x80", 0, false}, {"\xF5\x80\x80\x80", 0, false}, {"\xE4\xB8", 0, false},
+      {"\xE4\x41\xAD", 0, false}, {"ab\xC3\xA9", 1, true}, {"ab\xFF\x63", 1, false}};
+  // clang-format on
+  for (const auto& [text, length, whole] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Utf8SequenceLength(text), length);
+    EXPECT_EQ(IsUtf8(text), whole);
   }
 }
 

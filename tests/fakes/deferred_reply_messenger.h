@@ -30,16 +30,12 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
     std::vector<uint8_t> bytes;
     std::thread::id thread;
   };
-  struct Sent {
-    std::string channel;
-    std::vector<uint8_t> message;
-    bool wants_reply = false;
-  };
 
   // Runs after each handler change, on the changing thread.
   std::function<void(const std::string& channel, bool set)> on_handler_change;
   std::vector<std::pair<std::string, bool>> handler_changes;  // channel, set (false: cleared)
-  mutable std::vector<Sent> sent;
+  // "<channel> <method> null|arguments[ reply]" (Send must not need the value describer).
+  mutable std::vector<std::string> sent;
 
   // Hands `message` to the channel's handler on the calling thread. The id of its response;
   // none when the channel has no handler.
@@ -49,8 +45,7 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
     int id = 0;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      id = next_id_++;
-      responses_[id];
+      responses_[id = next_id_++];
     }
     // A copy: the handler may replace itself while it runs.
     flutter::BinaryMessageHandler handler = found->second;
@@ -70,7 +65,6 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
     return Deliver(channel, *flutter::StandardMethodCodec::GetInstance().EncodeMethodCall(call))
         .value_or(0);
   }
-  // The response so far (any thread).
   Response ResponseFor(int id) const {
     std::lock_guard<std::mutex> lock(mutex_);
     auto found = responses_.find(id);
@@ -82,11 +76,10 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
     const Response response = ResponseFor(id);
     if (response.answers == 0) return "none";
     std::string reply = response.bytes.empty() ? "not implemented" : "undecodable";
-    auto describe = [](const Value* value) { return value ? Describe(*value) : "null"; };
     flutter::MethodResultFunctions<Value> decoder(
-        [&](const Value* value) { reply = "success " + describe(value); },
+        [&](const Value* value) { reply = "success " + Text(value); },
         [&](const std::string& code, const std::string& message, const Value* details) {
-          reply = "error " + code + " " + message + " " + describe(details);
+          reply = "error " + code + " " + message + " " + Text(details);
         },
         nullptr);
     if (!response.bytes.empty()) {
@@ -97,10 +90,15 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
     if (response.thread != std::this_thread::get_id()) reply += " (from another thread)";
     return reply;
   }
+  bool HasHandler(const std::string& channel) const { return handlers_.count(channel) != 0; }
 
   void Send(const std::string& channel, const uint8_t* message, size_t message_size,
             flutter::BinaryReply reply = nullptr) const override {
-    sent.push_back({channel, std::vector<uint8_t>(message, message + message_size), bool(reply)});
+    const auto call =
+        flutter::StandardMethodCodec::GetInstance().DecodeMethodCall(message, message_size);
+    const bool null = call && (!call->arguments() || call->arguments()->IsNull());
+    sent.push_back(channel + " " + (call ? call->method_name() : "undecodable") +
+                   (null ? " null" : " arguments") + (reply ? " reply" : ""));
   }
   void SetMessageHandler(const std::string& channel,
                          flutter::BinaryMessageHandler handler) override {
@@ -115,6 +113,8 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
   }
 
  private:
+  static std::string Text(const Value* value) { return value ? Describe(*value) : "null"; }
+
   mutable std::mutex mutex_;  // guards responses_ and next_id_
   std::map<int, Response> responses_;
   int next_id_ = 1;

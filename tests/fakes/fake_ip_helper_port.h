@@ -26,10 +26,11 @@ struct FakeInterface {
 
 // "{GUID-<luid>}", "Ethernet <last digit of luid>", up, hardware, Ethernet.
 inline FakeInterface EthernetInterface(uint64_t luid, std::vector<uint8_t> mac, uint32_t rc = 0) {
-  FakeInterface fake;
-  fake.record = {"{GUID-" + std::to_string(luid) + "}",
-                 u"Ethernet " + std::u16string(1, static_cast<char16_t>('0' + luid % 10)), luid};
-  fake.rc = rc;
+  FakeInterface fake{
+      {"{GUID-" + std::to_string(luid) + "}",
+       u"Ethernet " + std::u16string(1, static_cast<char16_t>('0' + luid % 10)), luid},
+      rc,
+      {}};
   fake.row.physical_address_length = static_cast<uint32_t>(mac.size());
   std::copy(mac.begin(), mac.end(), fake.row.physical_address.begin());
   fake.row.type = 6;
@@ -46,12 +47,12 @@ class FakeIpHelperPort : public tesso::IpHelperPort {
   std::vector<FakeInterface> interfaces;
   bool throw_bad_alloc = false;  // ReadAdapterList throws std::bad_alloc
   // "GetAdaptersAddresses <family> <flags> <size> zeroed|dirty", "ReadAdapterList
-  // written|other", "GetIfEntry2 <luid> zeroed|dirty". Read once the query is over.
+  // written|other", "GetIfEntry2 <luid>". Read once the query is over.
   std::vector<std::string> calls;
 
   // While held, GetAdaptersAddresses waits for Release(); WaitUntilHeld until one waits.
-  void Hold() { Set(&held_, true); }
-  void Release() { Set(&held_, false); }
+  void Hold() { Set(true); }
+  void Release() { Set(false); }
   void WaitUntilHeld() {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return waiting_; });
@@ -68,9 +69,10 @@ class FakeIpHelperPort : public tesso::IpHelperPort {
     }
     const bool zeroed = std::all_of(buffer, buffer + *size, [](uint8_t b) { return b == 0; });
     calls.push_back("GetAdaptersAddresses " + std::to_string(family) + " " + std::to_string(flags) +
-                    " " + std::to_string(*size) + Zeroed(zeroed));
-    const size_t index = std::min(list_calls_++, list_answers.size() - 1);
-    const auto answer = list_answers.empty() ? std::make_pair(0u, 0u) : list_answers[index];
+                    " " + std::to_string(*size) + (zeroed ? " zeroed" : " dirty"));
+    const auto answer = list_answers.empty()
+                            ? std::make_pair(0u, 0u)
+                            : list_answers[std::min(list_calls_++, list_answers.size() - 1)];
     if (answer.second != 0) *size = answer.second;
     if (answer.first == tesso::kNoError && *size > 0) buffer[0] = 'L';  // the first record
     written_ = answer.first == tesso::kNoError ? buffer : written_;
@@ -85,33 +87,27 @@ class FakeIpHelperPort : public tesso::IpHelperPort {
     return records;
   }
   uint32_t GetIfEntry2(tesso::InterfaceRow* row) override {
-    tesso::InterfaceRow zero;
-    zero.interface_luid = row->interface_luid;
-    calls.push_back("GetIfEntry2 " + std::to_string(row->interface_luid) +
-                    Zeroed(row->physical_address_length == 0 &&
-                           row->physical_address == zero.physical_address && row->type == 0 &&
-                           row->interface_and_oper_status_flags == 0 && row->oper_status == 0));
+    const uint64_t luid = row->interface_luid;
+    calls.push_back("GetIfEntry2 " + std::to_string(luid));
     for (const FakeInterface& fake : interfaces) {
-      if (fake.record.luid != row->interface_luid) continue;
+      if (fake.record.luid != luid) continue;
       *row = fake.row;
-      row->interface_luid = zero.interface_luid;
+      row->interface_luid = luid;
       return fake.rc;
     }
     return 1168;  // ERROR_NOT_FOUND: not an interface of the script
   }
 
  private:
-  static std::string Zeroed(bool zeroed) { return zeroed ? " zeroed" : " dirty"; }
-  void Set(bool* flag, bool value) {
+  void Set(bool held) {
     std::lock_guard<std::mutex> lock(mutex_);
-    *flag = value;
+    held_ = held;
     changed_.notify_all();
   }
 
   std::mutex mutex_;  // guards held_ and waiting_
   std::condition_variable changed_;
-  bool held_ = false;
-  bool waiting_ = false;
+  bool held_ = false, waiting_ = false;
   size_t list_calls_ = 0;
   const uint8_t* written_ = nullptr;
 };

@@ -27,10 +27,9 @@ struct PostedMessage {
 
 class FakeMessagePoster : public tesso::MessagePoster {
  public:
-  // The message is recorded but Windows "refuses" it (PostMessageW answers false).
-  std::atomic<bool> refuse{false};
+  std::atomic<bool> refuse{false};  // recorded, but PostMessageW answers false
 
-  // Waits until `count` messages have been posted; then returns them all.
+  // All messages posted, once there are at least `count`.
   std::vector<PostedMessage> WaitForPosts(size_t count) {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this, count] { return posted_.size() >= count; });
@@ -55,8 +54,7 @@ class FakeMessagePoster : public tesso::MessagePoster {
 class FakeWorkerStarter : public tesso::WorkerStarter {
  public:
   bool fail = false;  // Start answers false without starting anything
-  int attempts = 0;
-  int started = 0;
+  int attempts = 0, started = 0;
 
   bool Start(std::function<void()> body, std::thread* worker) override {
     ++attempts;
