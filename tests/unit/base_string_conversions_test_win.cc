@@ -103,20 +103,4 @@ TEST(WindowsStringConversions, PortableAndWindowsAgreeOnEveryGeneratedText) {
   EXPECT_GT(accepted, 1000);
 }
 
-TEST(WindowsStringConversions, EveryUnitAndEveryTwoByteText) {
-  int disagreements = 0, accepted = 0;
-  for (uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
-    const std::u16string text(1, static_cast<char16_t>(unit));
-    disagreements += tesso::ArgumentToUtf8(text) != WindowsToUtf8(text, WC_ERR_INVALID_CHARS) ||
-                     tesso::WideToUtf8(text) != WindowsToUtf8(text, 0);
-    const std::string bytes{static_cast<char>(unit >> 8), static_cast<char>(unit)};
-    const std::u16string windows = WindowsToWide(bytes, MB_ERR_INVALID_CHARS);
-    accepted += !windows.empty();
-    disagreements += tesso::Utf8ToWide(bytes) != windows;
-  }
-  EXPECT_EQ(disagreements, 0);
-  // 128 x 128 ASCII pairs and the 30 x 64 two-byte characters.
-  EXPECT_EQ(accepted, 128 * 128 + 30 * 64);
-}
-
 }  // namespace
