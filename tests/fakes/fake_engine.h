@@ -32,8 +32,6 @@ std::vector<std::string> Log();
 bool Deliver(const std::string& channel, const Bytes& message);
 // Answers the host's sent message `index` (the engine calls the host's reply trampoline).
 void ReplyToSent(size_t index, const Bytes& reply);
-// Draws a frame: the armed next-frame callback runs once.
-void DrawFrame();
 // Current reference count of the newest messenger (0 once freed).
 int MessengerReferences();
 
