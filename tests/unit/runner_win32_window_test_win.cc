@@ -18,7 +18,8 @@ namespace {
 using testing::ElementsAre;
 
 bool ClassRegistered() {
-  WNDCLASSEXW info = {sizeof(info)};
+  WNDCLASSEXW info = {};
+  info.cbSize = sizeof(info);
   return GetClassInfoExW(GetModuleHandleW(nullptr), L"FLUTTER_RUNNER_WIN32_WINDOW", &info) != 0;
 }
 
