@@ -94,9 +94,9 @@ void Reset() {
   in.next_id = 1;
 }
 
-std::vector<std::string> Log() {
+std::vector<std::string> TakeLog() {
   std::lock_guard<std::mutex> lock(in.log_mutex);
-  return in.log;
+  return std::move(in.log);
 }
 
 bool Deliver(const std::string& channel, const Bytes& message) {

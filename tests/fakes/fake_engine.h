@@ -24,8 +24,9 @@ struct Switches {
 
 Switches& switches();
 void Reset();
-// Every call so far, e.g. "SendResponse 2 000305000000" (safe while another thread answers).
-std::vector<std::string> Log();
+// Every call since the last take, e.g. "SendResponse 2 000305000000" (safe while another
+// thread answers).
+std::vector<std::string> TakeLog();
 
 // Delivers a message on `channel` to the host's callback, on the calling thread, with the
 // next response id (1, 2, ... from Reset); false when the channel has no callback.
