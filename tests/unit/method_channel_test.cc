@@ -155,17 +155,6 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
   }
 }
 
-TEST_F(MessagingTest, NextFrameCallbackRunsOncePerArmingAndMayArmTheNext) {
-  FlutterViewController controller(640, 480, Project());
-  int runs = 0;
-  std::function<void()> again = [&] {
-    if (++runs < 4) controller.engine()->SetNextFrameCallback(again);
-  };
-  controller.engine()->SetNextFrameCallback(again);
-  for (int i = 0; i < 5; ++i) controller.ForceRedraw();
-  EXPECT_EQ(runs, 4);
-}
-
 TEST_F(MessagingTest, EachCallIsAnsweredOnceWhateverTheHandlerDoes) {
   OpenChannel();
   struct Case {
