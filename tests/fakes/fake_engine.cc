@@ -29,32 +29,32 @@ struct FlutterDesktopViewController {
 namespace fake_engine {
 namespace {
 
-struct Sent {
-  FlutterDesktopBinaryReply reply;
-  void* user_data;
-};
-
-struct Internal {
+struct {
   Switches switches;
   std::mutex log_mutex;
   std::vector<std::string> log;
-  std::vector<Sent> sent;
+  std::vector<std::pair<FlutterDesktopBinaryReply, void*>> sent;
   FlutterDesktopMessageResponseHandle handles[256] = {};
   int next_id = 1;
   FlutterDesktopEngine* engine = nullptr;
   FlutterDesktopMessenger* messenger = nullptr;
 } in;
 
-void Record(const std::string& line) {
+// Logs the call as its parts joined by spaces; every fake entry point that logs goes here.
+template <typename T = bool>
+T Record(std::initializer_list<std::string> parts, T answer = T()) {
+  std::string line;
+  for (const std::string& part : parts) line += (line.empty() ? "" : " ") + part;
   std::lock_guard<std::mutex> lock(in.log_mutex);
   in.log.push_back(line);
+  return answer;
 }
 
 std::string Hex(const uint8_t* data, size_t size) {
   if (data == nullptr) return "null";
   std::string out;
   for (size_t i = 0; i < size; ++i)
-    out += "0123456789abcdef"[data[i] >> 4], out += "0123456789abcdef"[data[i] & 15];
+    out += {"0123456789abcdef"[data[i] >> 4], "0123456789abcdef"[data[i] & 15]};
   return out;
 }
 
@@ -73,6 +73,15 @@ void EndEngine(FlutterDesktopEngine* engine) {
   delete engine;
 }
 
+// Draws a frame: the armed next-frame callback runs once.
+void DrawFrame() {
+  FlutterDesktopEngine* engine = in.engine;
+  if (engine == nullptr || engine->next_frame == nullptr) return;
+  FlutterDesktopOnNextFrame callback = engine->next_frame;
+  engine->next_frame = nullptr;
+  callback(engine->next_frame_user_data);
+}
+
 }  // namespace
 
 Switches& switches() { return in.switches; }
@@ -85,9 +94,9 @@ void Reset() {
   in.next_id = 1;
 }
 
-std::vector<std::string> Log() {
+std::vector<std::string> TakeLog() {
   std::lock_guard<std::mutex> lock(in.log_mutex);
-  return in.log;
+  return std::move(in.log);
 }
 
 bool Deliver(const std::string& channel, const Bytes& message) {
@@ -103,26 +112,15 @@ bool Deliver(const std::string& channel, const Bytes& message) {
 }
 
 void ReplyToSent(size_t index, const Bytes& reply) {
-  in.sent.at(index).reply(reply.empty() ? nullptr : reply.data(), reply.size(),
-                          in.sent.at(index).user_data);
-}
-
-void DrawFrame() {
-  FlutterDesktopEngine* engine = in.engine;
-  if (engine == nullptr || engine->next_frame == nullptr) return;
-  FlutterDesktopOnNextFrame callback = engine->next_frame;
-  engine->next_frame = nullptr;
-  callback(engine->next_frame_user_data);
+  in.sent.at(index).first(reply.empty() ? nullptr : reply.data(), reply.size(),
+                          in.sent.at(index).second);
 }
 
 int MessengerReferences() { return in.messenger == nullptr ? 0 : in.messenger->references.load(); }
 
 }  // namespace fake_engine
 
-using fake_engine::in;
-using fake_engine::Record;
-
-// Short names for the engine's handle types in the signatures below.
+using namespace fake_engine;  // NOLINT: the engine's functions below are the fake's own
 using Engine = FlutterDesktopEngineRef;
 using Messenger = FlutterDesktopMessengerRef;
 using Controller = FlutterDesktopViewControllerRef;
@@ -130,15 +128,14 @@ using Controller = FlutterDesktopViewControllerRef;
 extern "C" {
 
 Engine FlutterDesktopEngineCreate(const FlutterDesktopEngineProperties* p) {
-  std::string line = "EngineCreate " + fake_engine::Narrow(p->assets_path) + " " +
-                     fake_engine::Narrow(p->icu_data_path) + " " +
-                     fake_engine::Narrow(p->aot_library_path) +
-                     " entry=" + (p->dart_entrypoint ? p->dart_entrypoint : "null") + " argv=";
-  if (p->dart_entrypoint_argv == nullptr) line += "null";
+  std::string argv = p->dart_entrypoint_argv == nullptr ? "null" : "";
   for (int32_t i = 0; p->dart_entrypoint_argv && i < p->dart_entrypoint_argc; ++i) {
-    line += std::string(i == 0 ? "" : ",") + p->dart_entrypoint_argv[i];
+    argv += std::string(i == 0 ? "" : ",") + p->dart_entrypoint_argv[i];
   }
-  Record(line + " " + std::to_string(p->option_a) + " " + std::to_string(p->option_b));
+  Record({"EngineCreate", Narrow(p->assets_path), Narrow(p->icu_data_path),
+          Narrow(p->aot_library_path),
+          std::string("entry=") + (p->dart_entrypoint ? p->dart_entrypoint : "null"),
+          "argv=" + argv, std::to_string(p->option_a), std::to_string(p->option_b)});
   if (in.switches.fail_engine_create) return nullptr;
   in.engine = new FlutterDesktopEngine;
   in.engine->messenger = in.messenger = new FlutterDesktopMessenger;
@@ -146,20 +143,19 @@ Engine FlutterDesktopEngineCreate(const FlutterDesktopEngineProperties* p) {
 }
 
 bool FlutterDesktopEngineDestroy(Engine engine) {
-  Record("EngineDestroy");
-  fake_engine::EndEngine(engine);
-  return true;
+  EndEngine(engine);
+  return Record({"EngineDestroy"}, true);
 }
 
 Messenger FlutterDesktopEngineGetMessenger(Engine engine) { return engine->messenger; }
 
-FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(Engine,
-                                                                        const char* plugin_name) {
-  Record(std::string("GetPluginRegistrar ") + plugin_name);
-  return reinterpret_cast<FlutterDesktopPluginRegistrarRef>(&in);  // never looked into
+FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(Engine, const char* name) {
+  // Never looked into.
+  return Record({"GetPluginRegistrar", name},
+                reinterpret_cast<FlutterDesktopPluginRegistrarRef>(&in));
 }
 
-void FlutterDesktopEngineReloadSystemFonts(Engine) { Record("ReloadSystemFonts"); }
+void FlutterDesktopEngineReloadSystemFonts(Engine) { Record({"ReloadSystemFonts"}); }
 
 void FlutterDesktopEngineSetNextFrameCallback(Engine engine, FlutterDesktopOnNextFrame callback,
                                               void* user_data) {
@@ -168,17 +164,15 @@ void FlutterDesktopEngineSetNextFrameCallback(Engine engine, FlutterDesktopOnNex
 }
 
 Controller FlutterDesktopViewControllerCreate(int width, int height, Engine engine) {
-  Record("ViewControllerCreate " + std::to_string(width) + "x" + std::to_string(height));
-  if (in.switches.fail_view_controller) {
-    fake_engine::EndEngine(engine);
-    return nullptr;
-  }
-  return new FlutterDesktopViewController{engine};
+  Record({"ViewControllerCreate", std::to_string(width) + "x" + std::to_string(height)});
+  if (!in.switches.fail_view_controller) return new FlutterDesktopViewController{engine};
+  EndEngine(engine);
+  return nullptr;
 }
 
 void FlutterDesktopViewControllerDestroy(Controller controller) {
-  Record("ViewControllerDestroy");
-  fake_engine::EndEngine(controller->engine);
+  Record({"ViewControllerDestroy"});
+  EndEngine(controller->engine);
   delete controller;
 }
 
@@ -186,54 +180,43 @@ FlutterDesktopViewRef FlutterDesktopViewControllerGetView(Controller c) {
   return reinterpret_cast<FlutterDesktopViewRef>(&c->view);
 }
 
-void FlutterDesktopViewControllerForceRedraw(Controller) { fake_engine::DrawFrame(); }
+void FlutterDesktopViewControllerForceRedraw(Controller) { DrawFrame(); }
 
 bool FlutterDesktopViewControllerHandleTopLevelWindowProc(Controller, FlutterDesktopWindowHandle,
                                                           FlutterDesktopWindowMessage message,
                                                           FlutterDesktopWParam,
                                                           FlutterDesktopLParam,
                                                           FlutterDesktopLResult* result) {
-  Record("TopLevelWindowProc " + std::to_string(message));
-  if (!in.switches.top_level_result) return false;
-  *result = *in.switches.top_level_result;
-  return true;
+  if (in.switches.top_level_result) *result = *in.switches.top_level_result;
+  return Record({"TopLevelWindowProc", std::to_string(message)},
+                in.switches.top_level_result.has_value());
 }
 
 FlutterDesktopWindowHandle FlutterDesktopViewGetHWND(FlutterDesktopViewRef view) { return view; }
 
-uint32_t FlutterDesktopGetDpiForMonitor(FlutterDesktopMonitorHandle) { return 96; }
-
-void FlutterDesktopResyncOutputStreams(void) {}
-
 bool FlutterDesktopMessengerSend(Messenger, const char* channel, const uint8_t* message,
-                                 size_t message_size) {
-  Record(std::string("Send ") + channel + " " + fake_engine::Hex(message, message_size));
-  return true;
+                                 size_t size) {
+  return Record({"Send", channel, Hex(message, size)}, true);
 }
 
 bool FlutterDesktopMessengerSendWithReply(Messenger, const char* channel, const uint8_t* message,
-                                          size_t message_size, FlutterDesktopBinaryReply reply,
+                                          size_t size, FlutterDesktopBinaryReply reply,
                                           void* user_data) {
-  Record(std::string("SendWithReply ") + channel + " " + fake_engine::Hex(message, message_size));
-  if (in.switches.fail_send_with_reply) return false;
-  in.sent.push_back({reply, user_data});
-  return true;
+  if (!in.switches.fail_send_with_reply) in.sent.push_back({reply, user_data});
+  return Record({"SendWithReply", channel, Hex(message, size)}, !in.switches.fail_send_with_reply);
 }
 
 void FlutterDesktopMessengerSendResponse(Messenger,
                                          const FlutterDesktopMessageResponseHandle* handle,
-                                         const uint8_t* data, size_t data_length) {
-  Record("SendResponse " + std::to_string(handle->id) + " " + fake_engine::Hex(data, data_length));
+                                         const uint8_t* data, size_t size) {
+  Record({"SendResponse", std::to_string(handle->id), Hex(data, size)});
 }
 
 void FlutterDesktopMessengerSetCallback(Messenger messenger, const char* channel,
                                         FlutterDesktopMessageCallback callback, void* user_data) {
-  Record(std::string("SetCallback ") + channel + (callback ? " set" : " cleared"));
-  if (callback == nullptr) {
-    messenger->callbacks.erase(channel);
-  } else {
-    messenger->callbacks[channel] = {callback, user_data};
-  }
+  Record({"SetCallback", channel, callback ? "set" : "cleared"});
+  if (callback == nullptr) messenger->callbacks.erase(channel);
+  if (callback != nullptr) messenger->callbacks[channel] = {callback, user_data};
 }
 
 Messenger FlutterDesktopMessengerAddRef(Messenger messenger) {

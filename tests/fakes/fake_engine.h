@@ -24,16 +24,15 @@ struct Switches {
 
 Switches& switches();
 void Reset();
-// Every call so far, e.g. "SendResponse 2 000305000000" (safe while another thread answers).
-std::vector<std::string> Log();
+// Every call since the last take, e.g. "SendResponse 2 000305000000" (safe while another
+// thread answers).
+std::vector<std::string> TakeLog();
 
 // Delivers a message on `channel` to the host's callback, on the calling thread, with the
 // next response id (1, 2, ... from Reset); false when the channel has no callback.
 bool Deliver(const std::string& channel, const Bytes& message);
 // Answers the host's sent message `index` (the engine calls the host's reply trampoline).
 void ReplyToSent(size_t index, const Bytes& reply);
-// Draws a frame: the armed next-frame callback runs once.
-void DrawFrame();
 // Current reference count of the newest messenger (0 once freed).
 int MessengerReferences();
 

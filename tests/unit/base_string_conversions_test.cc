@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "base/lenient_utf8.h"
@@ -15,16 +14,6 @@ namespace {
 using tesso::ArgumentToUtf8;
 using tesso::Utf8ToWide;
 using tesso::WideToUtf8;
-
-std::string Hex(const std::u16string& units) {
-  std::string out;
-  char digits[8];
-  for (char16_t unit : units) {
-    std::snprintf(digits, sizeof digits, " %04X", static_cast<unsigned>(unit));
-    out += digits;
-  }
-  return out;
-}
 
 // A code point's UTF-16 form, written out independently of the code under test.
 std::u16string Utf16Of(char32_t code_point) {
@@ -105,7 +94,7 @@ TEST(StringConversions, UnpairedSurrogatesInTextAndTheFirstNulEndTheText) {
       {{u'a', 0, 0xD800}, "a", "a"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Hex(c.text));
+    SCOPED_TRACE(testing::PrintToString(c.text));
     EXPECT_EQ(ArgumentToUtf8(c.text), c.strict);
     EXPECT_EQ(WideToUtf8(c.text), c.lenient);
   }
@@ -155,7 +144,7 @@ TEST(LenientUtf8, EachMaximalIllFormedSubsequenceIsOneReplacement) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.text));
-    EXPECT_EQ(Hex(tesso::Utf8ToWideLenient(c.text)), Hex(c.expected));
+    EXPECT_EQ(tesso::Utf8ToWideLenient(c.text), c.expected);
   }
 }
 

@@ -67,17 +67,11 @@ class MessagingTest : public testing::Test {
     controller_ = std::make_unique<FlutterViewController>(800, 600, Project());
     channel_ = std::make_unique<flutter::MethodChannel<EncodableValue>>(
         controller_->engine()->messenger(), kChannel, &flutter::StandardMethodCodec::GetInstance());
-    mark_ = fake_engine::Log().size();
-  }
-  // The engine calls since the channel was opened.
-  std::vector<std::string> Calls() {
-    std::vector<std::string> log = fake_engine::Log();
-    return std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(mark_), log.end());
+    fake_engine::TakeLog();
   }
 
   std::unique_ptr<FlutterViewController> controller_;
   std::unique_ptr<flutter::MethodChannel<EncodableValue>> channel_;
-  size_t mark_ = 0;
 };
 
 TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
@@ -92,9 +86,7 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
   const std::string kDefault = kCreate + "entry= argv=null 0 0";
   // clang-format off
   const Case cases[] = {
-      {"owned engine", false, false, [] { FlutterEngine engine(Project()); },
-       {kDefault, "EngineDestroy"}, ""},
-      {"arguments and options", false, false,
+      {"owned engine, arguments and options", false, false,
        [] {
          EngineProject project = Project({"--hidden", "x y"});
          project.dart_entrypoint = "main2";
@@ -159,23 +151,8 @@ TEST_F(MessagingTest, EngineAndViewControllerLifetimes) {
     testing::internal::CaptureStderr();
     c.run();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), c.errors);
-    EXPECT_THAT(fake_engine::Log(), ElementsAreArray(c.log));
+    EXPECT_THAT(fake_engine::TakeLog(), ElementsAreArray(c.log));
   }
-}
-
-TEST_F(MessagingTest, NextFrameCallbackRunsOncePerArmingAndMayArmTheNext) {
-  FlutterViewController controller(640, 480, Project());
-  int runs = 0;
-  controller.engine()->SetNextFrameCallback([&] { ++runs; });
-  fake_engine::DrawFrame();
-  controller.ForceRedraw();
-  EXPECT_EQ(runs, 1);
-  std::function<void()> again = [&] {
-    if (++runs < 4) controller.engine()->SetNextFrameCallback(again);
-  };
-  controller.engine()->SetNextFrameCallback(again);
-  for (int i = 0; i < 5; ++i) controller.ForceRedraw();
-  EXPECT_EQ(runs, 4);
 }
 
 TEST_F(MessagingTest, EachCallIsAnsweredOnceWhateverTheHandlerDoes) {
@@ -224,11 +201,11 @@ TEST_F(MessagingTest, EachCallIsAnsweredOnceWhateverTheHandlerDoes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     channel_->SetMethodCallHandler(c.handler);
-    mark_ = fake_engine::Log().size();
+    fake_engine::TakeLog();
     testing::internal::CaptureStderr();
     EXPECT_TRUE(fake_engine::Deliver(kChannel, FromHex(c.message)));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), c.errors);
-    EXPECT_THAT(Calls(), ElementsAreArray(c.calls));
+    EXPECT_THAT(fake_engine::TakeLog(), ElementsAreArray(c.calls));
   }
   EXPECT_FALSE(fake_engine::Deliver(kChannel, FromHex(kEchoFive)));
 }
@@ -239,7 +216,8 @@ TEST_F(MessagingTest, RepliesFromWorkerThreadsReachTheEngineWholeOrNotAtAll) {
   channel_->SetMethodCallHandler([&](const auto&, Result r) { kept.push_back(std::move(r)); });
   for (int i = 0; i < 50; ++i) fake_engine::Deliver(kChannel, FromHex(kEchoFive));
   std::thread([&] { kept[0]->Success(EncodableValue(true)); }).join();
-  EXPECT_THAT(Calls(), ElementsAre("SetCallback com.example/test set", "SendResponse 1 0001"));
+  EXPECT_THAT(fake_engine::TakeLog(),
+              ElementsAre("SetCallback com.example/test set", "SendResponse 1 0001"));
   testing::internal::CaptureStderr();
   std::thread worker([&] {
     for (Result& result : kept) result->Success(EncodableValue(int32_t{1}));
@@ -252,7 +230,7 @@ TEST_F(MessagingTest, RepliesFromWorkerThreadsReachTheEngineWholeOrNotAtAll) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), kDuplicate);
   EXPECT_EQ(fake_engine::MessengerReferences(), 0);
   std::set<std::string> ids;
-  for (const std::string& call : Calls()) {
+  for (const std::string& call : fake_engine::TakeLog()) {
     if (call.rfind("SendResponse ", 0) != 0) continue;
     EXPECT_TRUE(ids.insert(call.substr(0, call.rfind(' '))).second) << call;
     EXPECT_THAT(call, testing::AnyOf("SendResponse 1 0001",
@@ -262,11 +240,11 @@ TEST_F(MessagingTest, RepliesFromWorkerThreadsReachTheEngineWholeOrNotAtAll) {
 
 TEST_F(MessagingTest, InvokeMethodEncodesTheCallAndDecodesEachKindOfReply) {
   OpenChannel();
-  std::string success, error, empty, garbage;
-  channel_->InvokeMethod("ping", std::make_unique<EncodableValue>(int32_t{5}), Into(&success));
-  channel_->InvokeMethod("ping", nullptr, Into(&error));
-  channel_->InvokeMethod("a", nullptr, Into(&empty));
-  channel_->InvokeMethod("b", nullptr, Into(&garbage));
+  std::string answers[4];  // success, error, empty reply, undecodable reply
+  channel_->InvokeMethod("ping", std::make_unique<EncodableValue>(int32_t{5}), Into(&answers[0]));
+  channel_->InvokeMethod("ping", nullptr, Into(&answers[1]));
+  channel_->InvokeMethod("a", nullptr, Into(&answers[2]));
+  channel_->InvokeMethod("b", nullptr, Into(&answers[3]));
   channel_->InvokeMethod("fire", nullptr);
   fake_engine::switches().fail_send_with_reply = true;
   auto alive = std::make_shared<int>(0);
@@ -283,13 +261,13 @@ TEST_F(MessagingTest, InvokeMethodEncodesTheCallAndDecodesEachKindOfReply) {
   fake_engine::ReplyToSent(3, FromHex("07"));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Unable to decode reply to method invocation on channel com.example/test\n");
-  EXPECT_EQ(success + "|" + error + "|" + empty + "|" + garbage,
-            "i32:5|error e/m|not implemented|not implemented");
+  EXPECT_THAT(answers, ElementsAre("i32:5", "error e/m", "not implemented", "not implemented"));
   const std::string send = std::string("SendWithReply ") + kChannel + " ";
-  EXPECT_THAT(Calls(), ElementsAre(send + "070470696e670305000000", send + "070470696e6700",
-                                   send + "07016100", send + "07016200",
-                                   std::string("Send ") + kChannel + " 07046669726500",
-                                   send + "07077265667573656400"));
+  EXPECT_THAT(
+      fake_engine::TakeLog(),
+      ElementsAre(send + "070470696e670305000000", send + "070470696e6700", send + "07016100",
+                  send + "07016200", std::string("Send ") + kChannel + " 07046669726500",
+                  send + "07077265667573656400"));
 }
 
 }  // namespace

@@ -11,10 +11,40 @@
 
 #include "runner/dpi_scaling.h"
 #include "runner/message_routing.h"
-#include "tests/fakes/fake_host_window_routes.h"
 
 namespace tesso_test {
 namespace {
+
+// Logs every call in order as "Name" or "Name message wparam lparam" and answers as told.
+struct FakeHostWindowRoutes : tesso::HostWindowRoutes {
+  bool has_wake_service = true, has_desktop_host = true;
+  std::optional<int64_t> window_service_result, engine_result;  // set: that receiver consumes
+  int64_t base_result = 77;
+  std::vector<std::string> calls;
+
+  bool DeliverWakeResult() override { return Log("DeliverWakeResult", has_wake_service); }
+  bool DrainDesktopHostCompletions() override {
+    return Log("DrainDesktopHostCompletions", has_desktop_host);
+  }
+  std::optional<int64_t> OfferToWindowService(uint32_t m, uint64_t w, int64_t l) override {
+    return Log("OfferToWindowService" + Args(m, w, l), window_service_result);
+  }
+  std::optional<int64_t> OfferToEngine(uint32_t m, uint64_t w, int64_t l) override {
+    return Log("OfferToEngine" + Args(m, w, l), engine_result);
+  }
+  void ReloadSystemFonts() override { Log("ReloadSystemFonts", true); }
+  int64_t HandleByWindowBase(uint32_t m, uint64_t w, int64_t l) override {
+    return Log("HandleByWindowBase" + Args(m, w, l), base_result);
+  }
+  static std::string Args(uint32_t m, uint64_t w, int64_t l) {
+    return " " + std::to_string(m) + " " + std::to_string(w) + " " + std::to_string(l);
+  }
+  template <typename T>
+  T Log(const std::string& call, T answer) {
+    calls.push_back(call);
+    return answer;
+  }
+};
 
 TEST(HostWindowMessageRouting, EachMessageReachesItsReceiversInOrder) {
   struct Route {
@@ -56,7 +86,6 @@ TEST(HostWindowMessageRouting, EachMessageReachesItsReceiversInOrder) {
     fake.has_desktop_host = route.has_desktop_host;
     fake.window_service_result = route.window_service;
     fake.engine_result = route.engine;
-    fake.base_result = 77;
     EXPECT_EQ(tesso::RouteHostWindowMessage(route.message, 3, -4, fake), route.expected_result);
     std::vector<std::string> expected;
     for (std::string call : route.calls) {

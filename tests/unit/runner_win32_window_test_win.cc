@@ -1,5 +1,5 @@
-// Under Wine: the window base on real windows, the executable's resources (this program
-// carries tesso.exe's icon and manifest) and the command line as Windows splits it.
+// Under Wine: the window base's answer to a DPI change, the executable's resources (this
+// program carries tesso.exe's icon and manifest) and the command line as Windows splits it.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -16,122 +16,19 @@ namespace {
 
 using testing::ElementsAre;
 
-constexpr wchar_t kClassName[] = L"FLUTTER_RUNNER_WIN32_WINDOW";
-
-bool ClassInfo(WNDCLASSEXW* info) {
-  info->cbSize = sizeof(*info);
-  return GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, info) != 0;
-}
-
-// A window whose hooks log what they saw.
-class TestWindow : public tesso::Win32Window {
- public:
-  bool on_create_result = true;
-  std::vector<std::string> log;
-
- protected:
-  LRESULT MessageHandler(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override {
-    if (message >= WM_APP) log.push_back("message " + std::to_string(message - WM_APP));
-    return Win32Window::MessageHandler(window, message, wparam, lparam);
-  }
-  bool OnCreate() override {
-    log.push_back(GetHandle() != nullptr ? "OnCreate with handle" : "OnCreate without handle");
-    return on_create_result;
-  }
-  void OnDestroy() override { log.push_back("OnDestroy"); }
-};
-
-std::vector<LONG> Rect(HWND window, HWND parent = HWND_DESKTOP) {
-  RECT rect = {};
-  GetWindowRect(window, &rect);
-  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-// Removes and returns the queued WM_QUIT's exit code, or -1 when there is none.
-int TakeQuitMessage() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-    DispatchMessageW(&message);
-  }
-  return -1;
-}
-
-TEST(Win32Window, CreatesAHiddenOverlappedWindowOfItsClassAt96Dpi) {
-  TestWindow window;
-  EXPECT_EQ(window.GetHandle(), nullptr);
+// Real windows only: the shell's integration tests show the window's place, title, child
+// content and closing with tesso.exe; a DPI change while it runs they cannot bring about.
+TEST(Win32Window, TakesTheRectangleSuggestedWithADpiChange) {
+  tesso::Win32Window window;
   ASSERT_TRUE(window.Create(L"Tesso", {10, 10}, {1280, 720}));
-  const HWND handle = window.GetHandle();
-  EXPECT_FALSE(IsWindowVisible(handle));
-  EXPECT_EQ(GetWindowLongPtrW(handle, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
-  EXPECT_EQ(GetWindowLongPtrW(handle, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-  wchar_t text[64] = {};
-  GetWindowTextW(handle, text, 64);
-  EXPECT_EQ(std::wstring(text), L"Tesso");
-  GetClassNameW(handle, text, 64);
-  EXPECT_EQ(std::wstring(text), kClassName);
-  EXPECT_THAT(Rect(handle), ElementsAre(10, 10, 1290, 730));  // Wine's prefix: no scaling
-  WNDCLASSEXW info = {};
-  ASSERT_TRUE(ClassInfo(&info));
-  EXPECT_EQ(info.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
-  EXPECT_EQ(info.cbClsExtra + info.cbWndExtra, 0);
-  EXPECT_NE(info.hIcon, nullptr);  // icon group 101 of this program
-  EXPECT_EQ(info.hCursor, LoadCursorW(nullptr, IDC_ARROW));
-  EXPECT_EQ(info.hbrBackground, nullptr);
-  EXPECT_EQ(info.lpszMenuName, nullptr);
-
-  SendMessageW(handle, WM_APP + 5, 0, 0);
   RECT suggested = {30, 40, 30 + 960, 40 + 720};
-  EXPECT_EQ(SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(144, 144),
+  EXPECT_EQ(SendMessageW(window.GetHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                          reinterpret_cast<LPARAM>(&suggested)),
             0);
-  EXPECT_THAT(Rect(handle), ElementsAre(30, 40, 990, 760));
-  // Child content fills the client area and follows resizing.
-  const HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                                     GetDesktopWindow(), nullptr, nullptr, nullptr);
-  window.SetChildContent(child);
-  EXPECT_EQ(GetParent(child), handle);
-  for (int width : {640, 900}) {
-    SetWindowPos(handle, nullptr, 0, 0, width, 700, SWP_NOMOVE | SWP_NOZORDER);
-    const RECT client = window.GetClientArea();
-    EXPECT_THAT(Rect(child, handle),
-                ElementsAre(client.left, client.top, client.right, client.bottom));
-  }
-  // A second Create destroys the first window first; quit on close is off by default.
-  ASSERT_TRUE(window.Create(L"two", {10, 10}, {300, 200}));
-  EXPECT_FALSE(IsWindow(handle));
-  DestroyWindow(window.GetHandle());
-  EXPECT_EQ(window.GetHandle(), nullptr);
-  EXPECT_EQ(TakeQuitMessage(), -1);
-  // Each Create destroys what was there first, and destroying the window runs OnDestroy.
-  EXPECT_THAT(window.log, ElementsAre("OnDestroy", "OnCreate with handle", "message 5", "OnDestroy",
-                                      "OnDestroy", "OnCreate with handle", "OnDestroy"));
-}
-
-TEST(Win32Window, QuitOnCloseRefusalAndTheClassLifetime) {
-  {
-    TestWindow first;
-    first.on_create_result = false;
-    EXPECT_FALSE(first.Create(L"a", {10, 10}, {300, 200}));
-    EXPECT_TRUE(IsWindow(first.GetHandle()));  // the refused window stays in place
-    {
-      TestWindow second;
-      ASSERT_TRUE(second.Create(L"b", {20, 20}, {300, 200}));
-      second.SetQuitOnClose(true);
-      TakeQuitMessage();
-      SendMessageW(second.GetHandle(), WM_CLOSE, 0, 0);  // DefWindowProc destroys it
-      EXPECT_EQ(second.GetHandle(), nullptr);
-      EXPECT_EQ(TakeQuitMessage(), 0);
-    }
-    WNDCLASSEXW info = {};
-    EXPECT_TRUE(ClassInfo(&info));  // one object is left: the class stays
-  }
-  WNDCLASSEXW info = {};
-  EXPECT_FALSE(ClassInfo(&info));
-  TestWindow again;
-  EXPECT_TRUE(again.Create(L"c", {10, 10}, {300, 200}));
-  EXPECT_TRUE(ClassInfo(&info));
+  RECT rect = {};
+  GetWindowRect(window.GetHandle(), &rect);
+  EXPECT_THAT(std::vector<LONG>({rect.left, rect.top, rect.right, rect.bottom}),
+              ElementsAre(30, 40, 990, 760));
 }
 
 std::string ResourceBytes(LPCWSTR name, LPCWSTR type) {
@@ -143,27 +40,14 @@ std::string ResourceBytes(LPCWSTR name, LPCWSTR type) {
 
 TEST(ExecutableResources, IconOfSixSizesAndAPerMonitorV2AsInvokerManifest) {
   const std::string group = ResourceBytes(MAKEINTRESOURCEW(101), RT_GROUP_ICON);
-  ASSERT_GE(group.size(), 6u);
   std::vector<int> sizes;  // header of three WORDs, then entries of 14 bytes
   for (size_t entry = 6; entry + 14 <= group.size(); entry += 14) {
     const auto width = static_cast<uint8_t>(group[entry]);
-    EXPECT_EQ(group[entry + 1], group[entry]);  // square
-    EXPECT_EQ(group[entry + 6], 32);            // bits per pixel
+    EXPECT_EQ(group[entry + 1] * 100 + group[entry + 6],
+              group[entry] * 100 + 32);  // square, 32 bpp
     sizes.push_back(width == 0 ? 256 : width);
   }
   EXPECT_THAT(sizes, testing::UnorderedElementsAre(16, 24, 32, 48, 64, 256));
-  for (const int size : {GetSystemMetrics(SM_CXSMICON), 32, 48, 256}) {
-    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101),
-                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    ICONINFO info = {};
-    ASSERT_TRUE(icon != nullptr && GetIconInfo(icon, &info)) << size;
-    BITMAP bitmap = {};
-    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
-    EXPECT_EQ(bitmap.bmWidth * 1000 + bitmap.bmHeight, size * 1001);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    DestroyIcon(icon);
-  }
   const std::string manifest = ResourceBytes(MAKEINTRESOURCEW(1), RT_MANIFEST);
   for (const char* part : {">PerMonitorV2</dpiAwareness>", "level=\"asInvoker\"",
                            "uiAccess=\"false\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
@@ -178,9 +62,6 @@ TEST(WindowsCommandLine, SplitByTheShellRulesAfterTheProgramPathEachConvertedOrE
   } cases[] = {
       {u"\"C:\\Program Files\\Tesso\\tesso.exe\" a \"b c\" --hidden", {"a", "b c", "--hidden"}},
       {u"tesso.exe x\\\"y \"\"", {"x\"y", ""}},
-      {u"tesso.exe", {}},
-      {u"tesso.exe   ", {}},
-      {u"--hidden", {}},
       {u"tesso.exe \u8FDC\u7A0B \xD800x --Hidden", {"\xE8\xBF\x9C\xE7\xA8\x8B", "", "--Hidden"}},
   };
   for (const auto& c : cases) {
