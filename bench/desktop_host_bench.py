@@ -58,7 +58,7 @@ class Bench:
                 raise SystemExit("tesso.exe does not serve %s" % CHANNEL)
             self.host = DesktopHost(self.session, TIMEOUT)
             # Not the whole screen, which Wine would take for a full-screen window that holds
-            # the X pointer (see tests/integration/desktop_session.py).
+            # the X pointer.
             self.probe = Probe.start(self.session.wine, os.path.join(bin_dir, PROBE_EXE),
                                      rect=(0, 0, 1920, 1040))
             self.probe.command("blur")

@@ -1,6 +1,6 @@
 // The session and display adapters under Wine, the latter on the screens the run was given
 // (TESSO_SCREENS, "WxH,...", side by side from (0, 0); one 1280x1024 screen when unset). Names,
-// the virtual screen and input on each display: tests/integration/test_desktop_host_*.py.
+// the virtual screen and input on each display: tests/integration/test_desktop_host.py.
 #include <windows.h>
 
 #include <gtest/gtest.h>
