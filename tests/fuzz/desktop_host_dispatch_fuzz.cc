@@ -16,7 +16,6 @@
 #include "tests/fakes/fake_capture.h"
 #include "tests/fakes/fake_input_port.h"
 #include "tests/fakes/fake_wake_ports.h"
-#include "tests/fakes/shared_log.h"
 #include "tests/fuzz/fuzz_budget.h"
 #include "tests/fuzz/fuzz_call.h"
 

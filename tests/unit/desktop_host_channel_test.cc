@@ -14,15 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "desktop_host/desktop_host_channel.h"
-#include "messaging/method_call.h"
-#include "messaging/method_result_functions.h"
-#include "messaging/standard_method_codec.h"
 #include "tests/fakes/deferred_reply_messenger.h"
 #include "tests/fakes/fake_capture.h"
 #include "tests/fakes/fake_input_port.h"
 #include "tests/fakes/fake_wake_ports.h"
-#include "tests/fakes/shared_log.h"
-#include "tests/unit/value_description.h"
 
 namespace tesso_test {
 namespace {
@@ -86,31 +81,9 @@ class DesktopHostChannelTest : public ::testing::Test {
          input_session_, displays_});
   }
   int Call(const std::string& method, Args arguments = std::nullopt) {
-    flutter::MethodCall<EncodableValue> call(
-        method, arguments ? std::make_unique<EncodableValue>(*arguments) : nullptr);
-    return *messenger_.Deliver(kChannel,
-                               *flutter::StandardMethodCodec::GetInstance().EncodeMethodCall(call));
+    return messenger_.Call(kChannel, method, arguments ? &*arguments : nullptr);
   }
-  // "none" before an answer; then "success <value>", "error <code> "<message>" <details>" or
-  // "not implemented", marked when answered twice or from another thread.
-  std::string ReplyTo(int id) const {
-    const DeferredReplyMessenger::Response response = messenger_.ResponseFor(id);
-    std::string reply = response.answers == 0 ? "none" : "not implemented";
-    auto text = [](const EncodableValue* value) { return value ? Describe(*value) : "null"; };
-    flutter::MethodResultFunctions<EncodableValue> decoder(
-        [&](const EncodableValue* value) { reply = "success " + text(value); },
-        [&](const std::string& code, const std::string& message, const EncodableValue* details) {
-          reply = "error " + code + " \"" + message + "\" " + text(details);
-        },
-        nullptr);
-    if (!response.bytes.empty()) {
-      flutter::StandardMethodCodec::GetInstance().DecodeAndProcessResponseEnvelope(
-          response.bytes.data(), response.bytes.size(), &decoder);
-    }
-    if (response.answers > 1) reply += " (answered twice)";
-    if (response.answers && response.thread != std::this_thread::get_id()) reply += " (worker)";
-    return reply;
-  }
+  std::string ReplyTo(int id) const { return messenger_.ReplyTo(id); }
   // Plays the host window: hands the service each result message until call `id` is answered.
   std::string Wait(int id) {
     while (ReplyTo(id) == "none") {
@@ -174,7 +147,7 @@ TEST_F(DesktopHostChannelTest, TheWorkerRunsFromBeforeTheChannelIsBoundToAfterIt
   starter_->fail = true;
   Create();
   EXPECT_EQ(service_, nullptr);
-  EXPECT_EQ(messenger_.HasHandler(kChannel), false);
+  EXPECT_FALSE(messenger_.Deliver(kChannel, {}));
   EXPECT_EQ(log_.Lines().size(), 4u);
 }
 
@@ -234,7 +207,9 @@ TEST_F(DesktopHostChannelTest, GenerationsTheSwitchAndTheArgumentsDecideWhatACap
   auto args = [](int g, const char* key, EncodableValue value) {
     return Map({{"generation", g}, {key, value}});
   };
-  const std::string none = "0 0 0 0 none";
+  const std::string none = "0 0 0 0 none", hit = "1 0 1 1 gdi", miss = "1 0 1 0 none";
+  const std::string kLocked = "error SESSION_LOCKED workstation is locked null";
+  const std::string kSecure = "error SECURE_DESKTOP a secure desktop owns the screen null";
   const struct {
     std::vector<EncodableValue> switches;  // "setCaptureEnabled" arguments, in order
     EncodableValue capture;
@@ -242,34 +217,18 @@ TEST_F(DesktopHostChannelTest, GenerationsTheSwitchAndTheArgumentsDecideWhatACap
     std::string reply;
     std::string diagnostics;
   } cases[] = {
-      {{On(7), off(5)}, Generation(7), kUser, Frame(64, 48), "1 0 1 1 gdi"},
+      {{On(7), off(5)}, Generation(7), kUser, Frame(64, 48), hit},
       {{On(7), off(7), On(5)}, Generation(5), kUser, kNull, none},
       {{On(7), On(8)}, Generation(7), kUser, kNull, "1 0 0 0 none"},
       {{On(3), off(3, 1)}, Generation(3), kUser, kNull, none},
       {{EncodableValue()}, Generation(0), kUser, kNull, none},
       {{Map({{"enabled", true}})}, Map({}), kUser, kNull, "1 0 0 0 none"},
-      {{On(1)},
-       args(1, "maxDimension", (int64_t{1} << 32) + 32),
-       kUser,
-       Frame(32, 24),
-       "1 0 1 1 gdi"},
-      {{On(1)}, args(1, "maxDimension", 32.0), kUser, Frame(64, 48), "1 0 1 1 gdi"},
-      {{On(1)}, args(1, "quality", 1), kUser, Frame(64, 48, "1 s3"), "1 0 1 1 gdi"},
-      {{On(1)},
-       Generation(1),
-       State::SessionLocked,
-       "error SESSION_LOCKED \"workstation is locked\" null",
-       "1 0 1 0 none"},
-      {{On(1)},
-       Generation(1),
-       State::SecureDesktop,
-       "error SECURE_DESKTOP \"a secure desktop owns the screen\" null",
-       "1 0 1 0 none"},
-      {{On(1)},
-       args(1, "maxDimension", -1),
-       kUser,
-       "error CAPTURE_FAILED \"\" null",
-       "1 0 1 0 none"},
+      {{On(1)}, args(1, "maxDimension", (int64_t{1} << 32) + 32), kUser, Frame(32, 24), hit},
+      {{On(1)}, args(1, "maxDimension", 32.0), kUser, Frame(64, 48), hit},
+      {{On(1)}, args(1, "quality", 1), kUser, Frame(64, 48, "1 s3"), hit},
+      {{On(1)}, Generation(1), State::SessionLocked, kLocked, miss},
+      {{On(1)}, Generation(1), State::SecureDesktop, kSecure, miss},
+      {{On(1)}, args(1, "maxDimension", -1), kUser, "error CAPTURE_FAILED  null", miss},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Describe(c.capture));
