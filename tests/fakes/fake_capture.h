@@ -283,8 +283,8 @@ struct FakeJpegEncoderPort : tesso::JpegEncoderPort, Recorder<tesso::WicObject> 
   int32_t CreateNewFrame() override { return Call({O::Frame, O::PropertyBag}, "CreateNewFrame"); }
   int32_t WriteOption(const std::u16string& name, const tesso::OptionValue& value) override {
     const bool is_quality = name == u"ImageQuality";
-    (is_quality ? quality : subsampling) = is_quality ? Text(value.r4) : std::to_string(value.ui1);
-    return Call({}, "WriteOption", is_quality ? "q" : "s", int(value.type), Text(value.r4),
+    (is_quality ? quality : subsampling) = value;
+    return Call({}, "WriteOption", is_quality ? "q" : "s", int(value.type), value.r4,
                 int(value.ui1));
   }
   int32_t InitializeFrame() override { return Call({}, "InitializeFrame"); }
@@ -300,7 +300,9 @@ struct FakeJpegEncoderPort : tesso::JpegEncoderPort, Recorder<tesso::WicObject> 
   int32_t WriteSource(O source) override { return Call({}, "WriteSource", int(source)); }
   int32_t CommitFrame() override { return Call({}, "CommitFrame"); }
   int32_t CommitEncoder() override {
-    file = "JPEG " + size + " q" + quality + " s" + subsampling;
+    std::ostringstream text;
+    text << "JPEG " << size << " q" << quality.r4 << " s" << int(subsampling.ui1);
+    file = text.str();
     return Call({}, "CommitEncoder");
   }
   int32_t Stat(uint32_t flags, uint64_t* bytes) override {
@@ -320,14 +322,10 @@ struct FakeJpegEncoderPort : tesso::JpegEncoderPort, Recorder<tesso::WicObject> 
     std::snprintf(text, sizeof(text), "%08X:%02X", guid.data1, guid.data4[7]);
     return text;
   }
-  static std::string Text(double value) {
-    char text[24];
-    std::snprintf(text, sizeof(text), "%g", value);
-    return text;
-  }
 
-  std::vector<uint8_t> pixels;                   // the last bitmap's
-  std::string size, quality, subsampling, file;  // what the frame was told
+  std::vector<uint8_t> pixels;  // the last bitmap's
+  std::string size, file;
+  tesso::OptionValue quality, subsampling;
 };
 
 struct FakeCapture {
