@@ -60,8 +60,7 @@ struct Recorder {
   std::set<Object> held;
 };
 
-class SharedLog {
- public:
+struct SharedLog {
   void Add(std::string line) {
     std::lock_guard<std::mutex> lock(mutex_);
     lines_.push_back(std::move(line));
@@ -73,8 +72,6 @@ class SharedLog {
     changed_.wait(lock, [this, count] { return lines_.size() >= count; });
     return lines_;
   }
-
- private:
   mutable std::mutex mutex_;  // guards lines_
   mutable std::condition_variable changed_;
   std::vector<std::string> lines_;
@@ -189,22 +186,22 @@ struct FakeDuplicationPort : tesso::DuplicationPort, Recorder<tesso::DxgiObject>
 struct FakeGdiPort : tesso::GdiPort, Recorder<int> {
   using Dc = tesso::DcHandle;
   using Object = tesso::GdiObjectHandle;
-  Dc GetDC(tesso::WindowHandle window) override { return Dc(Give("GetDC", N(window))); }
+  Dc GetDC(tesso::WindowHandle window) override { return Dc(Give("GetDC", uintptr_t(window))); }
   Dc CreateCompatibleDC(Dc dc) override {
     selected = 100;
-    return Dc(Give("CreateCompatibleDC", N(dc)));
+    return Dc(Give("CreateCompatibleDC", uintptr_t(dc)));
   }
   Object CreateDIBSection(Dc dc, const tesso::BitmapInfoHeader& info, uint32_t usage,
                           uint8_t** bits) override {
     header = info;
     section.assign(size_t(info.width) * size_t(std::abs(info.height)) * 4, 0xCD);
     *bits = section.data();
-    return Object(Give("CreateDIBSection", N(dc), N(usage)));
+    return Object(Give("CreateDIBSection", uintptr_t(dc), uintptr_t(usage)));
   }
   Object SelectObject(Dc dc, Object object) override {
     const uintptr_t previous = selected;
     selected = uintptr_t(object);
-    Call({}, "SelectObject", N(dc), N(object), "->", previous);
+    Call({}, "SelectObject", uintptr_t(dc), uintptr_t(object), "->", previous);
     return Object(previous);
   }
   bool BitBlt(Dc to, int32_t x, int32_t y, int32_t w, int32_t h, Dc from, int32_t from_x,
@@ -216,17 +213,15 @@ struct FakeGdiPort : tesso::GdiPort, Recorder<int> {
       const size_t start = size_t(from_y + row) * width + size_t(from_x - left);
       std::memcpy(&section[size_t(y + row) * w * 4], &screen[start * 4], size_t(w) * 4);
     }
-    return Call({}, "BitBlt", N(to), x, y, w, h, N(from), from_x, from_y, hex) >= 0;
+    return Call({}, "BitBlt", uintptr_t(to), x, y, w, h, uintptr_t(from), from_x, from_y, hex) >= 0;
   }
   bool GdiFlush() override { return Call({}, "GdiFlush") >= 0; }
-  bool DeleteObject(Object object) override { return Call({}, "DeleteObject", N(object)) >= 0; }
-  bool DeleteDC(Dc dc) override { return Call({}, "DeleteDC", N(dc)) >= 0; }
-  int32_t ReleaseDC(tesso::WindowHandle window, Dc dc) override {
-    return Call({}, "ReleaseDC", N(window), N(dc)) >= 0;
+  bool DeleteObject(Object object) override {
+    return Call({}, "DeleteObject", uintptr_t(object)) >= 0;
   }
-  template <typename Handle>
-  static uintptr_t N(Handle handle) {
-    return uintptr_t(handle);
+  bool DeleteDC(Dc dc) override { return Call({}, "DeleteDC", uintptr_t(dc)) >= 0; }
+  int32_t ReleaseDC(tesso::WindowHandle window, Dc dc) override {
+    return Call({}, "ReleaseDC", uintptr_t(window), uintptr_t(dc)) >= 0;
   }
   // Logs the call with the handle it gives.
   template <typename... Arguments>

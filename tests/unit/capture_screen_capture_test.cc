@@ -65,10 +65,10 @@ TEST_F(ScreenCaptureTest, AFirstCaptureDuplicatesRetriesOrFallsBackToGdi) {
     bool backed_off;    // the next capture, at the same time, skips duplication
   };
   std::vector<Case> cases = {
-      {"no first frame within 200 ms", [](FakeCapture*, tesso::DisplayInfo*) {},
-       kSetUp + "AcquireNextFrame 200" + kGdi, false},
+      {"no first frame within 200 ms", [](auto, auto) {}, kSetUp + "AcquireNextFrame 200" + kGdi,
+       false},
       {"pointer updates, then a frame",
-       [](FakeCapture* f, tesso::DisplayInfo*) {
+       [](auto f, auto) {
          f->clock->step = 50;
          f->duplication->frames = {{0, 0}, {0, 1}};
        },
@@ -76,13 +76,12 @@ TEST_F(ScreenCaptureTest, AFirstCaptureDuplicatesRetriesOrFallsBackToGdi) {
            "AcquireNextFrame 100, " + kNew,
        false},
       {"access lost rebuilds the device",
-       [](FakeCapture* f, tesso::DisplayInfo*) {
+       [](auto f, auto) {
          f->duplication->frames = {{kLost, 1}, {0, 1}};
        },
        kSetUp + "AcquireNextFrame 200, " + kDeviceGone + kSetUp + "AcquireNextFrame 200, " + kNew,
        false},
-      {"a rotated output",
-       [](FakeCapture* f, tesso::DisplayInfo*) { f->duplication->adapters[0][0].rotation = 2; },
+      {"a rotated output", [](auto f, auto) { f->duplication->adapters[0][0].rotation = 2; },
        kSearch + "Release Output, Release Adapter, Release Factory" + kGdi, true},
   };
   const std::string set_up_failed = kSetUp + "Release DeviceContext, Release Device";
@@ -90,7 +89,7 @@ TEST_F(ScreenCaptureTest, AFirstCaptureDuplicatesRetriesOrFallsBackToGdi) {
        {tesso::kEAccessDenied, kLost, tesso::kDxgiErrorSessionDisconnected, kENotImpl}) {
     const bool transient = hr != kENotImpl;
     cases.push_back({"DuplicateOutput " + std::to_string(hr),
-                     [hr](FakeCapture* f, tesso::DisplayInfo*) {
+                     [hr](auto f, auto) {
                        f->duplication->fail["DuplicateOutput"] = {hr, hr};
                      },
                      set_up_failed + (transient ? ", " + set_up_failed : "") + kGdi, !transient});
@@ -121,21 +120,21 @@ TEST_F(ScreenCaptureTest, ACaptureAfterADuplicatedFramePollsWithoutWaiting) {
     std::string calls;
     bool changed;
   } cases[] = {
-      {"nothing new", [](FakeCapture*, tesso::DisplayInfo*) {}, "AcquireNextFrame 0", false},
+      {"nothing new", [](auto, auto) {}, "AcquireNextFrame 0", false},
       {"the same pixels",
-       [](FakeCapture* f, tesso::DisplayInfo*) {
+       [](auto f, auto) {
          f->duplication->frames = {{0, 1}};
        },
        "AcquireNextFrame 0, QueryDesktopTexture, GetDesktopTextureDesc, " + kCopy, false},
       {"the first byte changed, rows apart",
-       [](FakeCapture* f, tesso::DisplayInfo*) {
+       [](auto f, auto) {
          f->duplication->frames = {{0, 1}};
          f->duplication->pitch = 64 * 4 + 32;
          f->duplication->screen[0] ^= 1;
        },
        "AcquireNextFrame 0, QueryDesktopTexture, GetDesktopTextureDesc, " + kCopy, true},
       {"another monitor",
-       [](FakeCapture* f, tesso::DisplayInfo* display) {
+       [](auto f, auto display) {
          f->duplication->frames = {{0, 1}};
          display->monitor = MonitorHandle{7};
        },
