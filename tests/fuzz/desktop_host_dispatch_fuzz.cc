@@ -10,13 +10,10 @@
 #include <vector>
 
 #include "desktop_host/desktop_host_channel.h"
-#include "messaging/method_call.h"
-#include "messaging/standard_method_codec.h"
 #include "tests/fakes/deferred_reply_messenger.h"
 #include "tests/fakes/fake_capture.h"
 #include "tests/fakes/fake_input_port.h"
 #include "tests/fakes/fake_wake_ports.h"
-#include "tests/fakes/shared_log.h"
 #include "tests/fuzz/fuzz_budget.h"
 #include "tests/fuzz/fuzz_call.h"
 
@@ -42,12 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
        [&fake] { return std::move(fake.capture); }, displays,
        std::make_shared<tesso_test::FakeInputPort>(),
        std::make_shared<tesso_test::FakeSessionPort>(), displays});
-  const flutter::MethodCall<EncodableValue> on(
-      "setCaptureEnabled", std::make_unique<EncodableValue>(flutter::EncodableMap{
-                               {EncodableValue("generation"), EncodableValue(0)},
-                               {EncodableValue("enabled"), EncodableValue(true)}}));
-  const auto& codec = flutter::StandardMethodCodec::GetInstance();
-  if (!service || !messenger.Deliver(service->kChannelName, *codec.EncodeMethodCall(on))) {
+  const EncodableValue on(flutter::EncodableMap{{EncodableValue("generation"), EncodableValue(0)},
+                                                {EncodableValue("enabled"), EncodableValue(true)}});
+  if (!service || messenger.Call(service->kChannelName, "setCaptureEnabled", &on) == 0) {
     std::abort();
   }
   const std::vector<uint8_t> message = tesso_fuzz::CallMessage(methods, data, size);

@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "desktop_host/capture_worker.h"
+#include "tests/fakes/fake_capture.h"
 #include "tests/fakes/fake_wake_ports.h"
-#include "tests/fakes/shared_log.h"
 
 namespace tesso_test {
 namespace {
