@@ -188,6 +188,18 @@ TEST_F(DesktopHostChannelTest, EachMethodAnswersOnceWhateverItsArguments) {
     SCOPED_TRACE(c.method);
     EXPECT_EQ(Reply(c.method, c.arguments), c.reply);
   }
+  // The index is read as an integer of either width, wrapped to 32 bits; anything else is 0.
+  // Each display's "selected" flag in turn, t or f.
+  const std::pair<EncodableValue, std::string> indexes[] = {
+      {int64_t{0x100000001}, "ft"}, {1.0, "tf"}, {-7, "tf"}, {1, "ft"}};
+  for (const auto& [index, expected] : indexes) {
+    EXPECT_EQ(Reply("switchDisplay", Map({{"index", index}})), kTrue);
+    const std::string displays = Reply("listDisplays"), key = "str:\"selected\"=";
+    std::string selected;
+    for (size_t at = displays.find(key); at != std::string::npos; at = displays.find(key, at + 1))
+      selected += displays[at + key.size()];
+    EXPECT_EQ(selected, expected) << displays;
+  }
 }
 
 TEST_F(DesktopHostChannelTest, GenerationsTheSwitchAndTheArgumentsDecideWhatACaptureGets) {
