@@ -49,8 +49,9 @@ class Log:
 
 
 class Tour:
-    def __init__(self, exe, run_dir):
+    def __init__(self, exe, run_dir, probe_dir=None):
         self.exe = exe
+        self.probe_dir = probe_dir or os.path.dirname(exe)
         self.run_dir = run_dir
         self.log = Log(os.path.join(run_dir, "log.txt"))
         self.console = Console(out=self.log, timeout=TIMEOUT)
@@ -153,7 +154,7 @@ class Tour:
         self.run("call %s listAdapters" % WAKE)
 
         try:
-            DesktopTour(self, os.path.dirname(self.exe)).run()
+            DesktopTour(self, self.probe_dir).run()
         except Exception as e:  # the tour goes on to the exit
             self.failures.append("viewer session: %s: %s" % (type(e).__name__, e))
             self.say("the viewer session failed: %s: %s" % (type(e).__name__, e))
@@ -193,13 +194,14 @@ class Tour:
 
 def main(argv=None):
     argv = sys.argv[1:] if argv is None else argv
-    if len(argv) != 2:
-        print("usage: python3 -m peer.demo BIN_DIR RUN_DIR", file=sys.stderr)
+    if len(argv) not in (2, 3):
+        print("usage: python3 -m peer.demo BIN_DIR RUN_DIR [PROBE_DIR]", file=sys.stderr)
         return 2
-    bin_dir, run_dir = argv
+    bin_dir, run_dir = argv[:2]
     exe = os.path.join(bin_dir, "tesso.exe")
     os.makedirs(run_dir, exist_ok=True)
-    tour = Tour(exe, run_dir)
+    # The input probe is a test program: a bundle does not hold it.
+    tour = Tour(exe, run_dir, argv[2] if len(argv) > 2 else None)
     code = None
     try:
         tour.start()

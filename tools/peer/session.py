@@ -162,9 +162,11 @@ class HostSession:
         return cls.launch(wine, exe, args, env, stderr_path, listener)
 
     @classmethod
-    def launch(cls, wine, exe, args=(), env=None, stderr_path=None, listener=None):
+    def launch(cls, wine, exe, args=(), env=None, stderr_path=None, listener=None,
+               owns_wine=True):
         """Starts EXE with the peer link in a started Wine environment, which the session then
-        owns (closed with it, or at once if the program cannot be started)."""
+        owns (closed with it, or at once if the program cannot be started) unless owns_wine
+        is false."""
         # Wine runs the program from its own working directory: make the path absolute.
         exe = os.path.abspath(exe)
         try:
@@ -173,9 +175,10 @@ class HostSession:
             process = wine.popen(exe, args, env=extra, stdin=subprocess.PIPE,
                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
         except BaseException:
-            wine.close()
+            if owns_wine:
+                wine.close()
             raise
-        return cls(process, wine, stderr_path, listener, exe=exe)
+        return cls(process, wine, stderr_path, listener, exe=exe, owns_wine=owns_wine)
 
     def start_second(self, args=(), env=None, exe=None, stderr_path=None, listener=None):
         """Starts another program (this session's own by default) in the same prefix,

@@ -64,6 +64,12 @@ def ensure_template(timeout=300):
     return template
 
 
+# Chinese text: Wine's default UI fonts fall back to SimSun (among others) for CJK characters
+# (their FontLink entries); SimSun is made the CJK font that scripts/bootstrap installs.
+# scripts/wine-run appends the same lines.
+CJK_FONT_SETTING = '\n[Software\\\\Wine\\\\Fonts\\\\Replacements] 0\n"SimSun"="WenQuanYi Micro Hei"\n'
+
+
 def clone_prefix(template, prefix):
     """A hard-linked copy of the template whose registry files are real copies."""
     subprocess.run(["cp", "-al", template, prefix], check=True, timeout=120)
@@ -72,6 +78,8 @@ def clone_prefix(template, prefix):
             path = os.path.join(prefix, name)
             os.unlink(path)
             shutil.copy2(os.path.join(template, name), path)
+    with open(os.path.join(prefix, "user.reg"), "a", encoding="utf-8") as f:
+        f.write(CJK_FONT_SETTING)
 
 
 class Xvfb:
