@@ -398,7 +398,23 @@ def build_parser():
     dec.add_argument("hex")
     dec.add_argument("--as", dest="kind", choices=("value", "call", "envelope"),
                      default="value")
+    examples = sub.add_parser("examples", help="run a channel reference's examples "
+                              "(docs/channels.md) against a host; prints what differs")
+    examples.add_argument("doc")
+    examples.add_argument("exe")
     return parser
+
+
+def run_examples(args):
+    from . import reference
+
+    with open(args.doc, encoding="utf-8") as f:
+        differences = reference.check(f.read(), args.exe)
+    for commands, expected, printed in differences:
+        print("> %s\nexpected:\n%s\nprinted:\n%s" % ("\n> ".join(commands), "\n".join(expected),
+                                                     "\n".join(printed)))
+    print("%d example blocks differ" % len(differences))
+    return 1 if differences else 0
 
 
 def _command_lines(args, interactive):
@@ -492,4 +508,6 @@ def main(argv=None):
         for line in decoded.diagnostics:
             print("stderr: " + line)
         return 0
+    if args.command == "examples":
+        return run_examples(args)
     return run_console(args)
