@@ -35,17 +35,6 @@ def tree(root):
     return found
 
 
-def reg(wine, key):
-    out = subprocess.run(["wine", "reg", "query", key], env=wine.env(WINE_ENV), timeout=TIMEOUT,
-                         capture_output=True, text=True).stdout
-    return dict(re.findall(r"^ {4}(\S+) {4}REG_\w+ {4}(.*)$", out, re.M))
-
-
-def unix(wine, path):
-    drive, rest = path.split(":", 1)
-    return os.path.join(wine.prefix, "drive_" + drive.lower(), *rest.strip("\\").split("\\"))
-
-
 def wine_run(wine, exe, args=()):
     return subprocess.run(["wine", exe, *args], env=wine.env(WINE_ENV), timeout=TIMEOUT,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
@@ -53,11 +42,11 @@ def wine_run(wine, exe, args=()):
 
 def command(wine, line):
     exe, args = re.fullmatch(r'"([^"]+)" (.*)', line).groups()
-    return unix(wine, exe), args.split()
+    return wine.unix_path(exe), args.split()
 
 
 def start_from_run_value(wine, sessions):
-    sessions.append(HostSession.launch(wine, *command(wine, reg(wine, RUN)["Tesso"]),
+    sessions.append(HostSession.launch(wine, *command(wine, wine.reg_values(RUN)["Tesso"]),
                                        owns_wine=False))
     sessions[-1].wait_event("first_frame", timeout=TIMEOUT)
     return sessions[-1]
@@ -70,14 +59,14 @@ def test_install_start_update_uninstall():
     wine, sessions = BareDisplayWine(runs_dir=RUNS_DIR).start(), []
     try:
         assert wine_run(wine, SETUP, ["/S"]) == 0
-        apps = reg(wine, APPS)
-        home = unix(wine, apps["InstallLocation"])
+        apps = wine.reg_values(APPS)
+        home = wine.unix_path(apps["InstallLocation"])
         assert home.endswith("/AppData/Local/Programs/Tesso")
         assert tree(home) == dict(bundle, **{"uninstall.exe": tree(home)["uninstall.exe"]})
         assert apps["DisplayName"] == "Tesso" and apps["QuietUninstallString"].endswith(" /S")
-        shortcut = next(os.path.join(d, "Tesso.lnk") for d, _, files in os.walk(
-            os.path.join(wine.prefix, "drive_c/users")) if d.endswith("Start Menu/Programs")
-            and "Tesso.lnk" in files)
+        shortcut = os.path.join(home, "../../../Roaming/Microsoft/Windows/Start Menu/Programs",
+                                "Tesso.lnk")
+        assert os.path.isfile(shortcut)
 
         first = start_from_run_value(wine, sessions)
         view = X(first)
@@ -85,7 +74,7 @@ def test_install_start_update_uninstall():
         view.wait_tray(True)
         assert_reply(call(first, "com.vel.halvo/desktop_host", "getPermissionState"),
                      {"accessibilityGranted": True, "screenRecordingGranted": True})
-        assert wine_run(wine, unix(wine, apps["InstallLocation"]) + "/tesso.exe") == 0
+        assert wine_run(wine, os.path.join(home, "tesso.exe")) == 0
         view.wait_shown()
         assert not is_hidden(first)
 
@@ -103,8 +92,8 @@ def test_install_start_update_uninstall():
         assert is_hidden(second)
         assert wine_run(wine, *command(wine, apps["QuietUninstallString"])) == 0
         assert second.wait_exit(TIMEOUT) == 0
-        wait_until(lambda: not os.path.exists(home) and not os.path.exists(shortcut)
-                   and "Tesso" not in reg(wine, RUN) and not reg(wine, APPS), "uninstalled")
+        wait_until(lambda: not os.path.exists(home) and not os.path.exists(shortcut) and "Tesso"
+                   not in wine.reg_values(RUN) and not wine.reg_values(APPS), "uninstalled")
         view.wait_tray(False)
     finally:
         for session in sessions:

@@ -12,6 +12,7 @@ server, every Wine command and with them the wineserver, which Wine starts on fi
 
 import fcntl
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -67,7 +68,8 @@ def ensure_template(timeout=300):
 # Chinese text: Wine's default UI fonts fall back to SimSun (among others) for CJK characters
 # (their FontLink entries); SimSun is made the CJK font that scripts/bootstrap installs.
 # scripts/wine-run appends the same lines.
-CJK_FONT_SETTING = '\n[Software\\\\Wine\\\\Fonts\\\\Replacements] 0\n"SimSun"="WenQuanYi Micro Hei"\n'
+CJK_FONT_SETTING = ('\n[Software\\\\Wine\\\\Fonts\\\\Replacements] 0\n'
+                    '"SimSun"="WenQuanYi Micro Hei"\n')
 
 
 def clone_prefix(template, prefix):
@@ -195,6 +197,17 @@ class WineEnvironment:
         return subprocess.run(self.wrapper + ["wine"] + list(wine_args), env=self.env(),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               timeout=timeout or self.timeout, check=True)
+
+    def reg_values(self, key):
+        """A registry key's values as `reg query` prints them (name -> data); {} without it."""
+        out = subprocess.run(self.wrapper + ["wine", "reg", "query", key], env=self.env(),
+                             capture_output=True, text=True, timeout=self.timeout).stdout
+        return dict(re.findall(r"^ {4}(\S+) {4}REG_\w+ {4}(.*)$", out, re.M))
+
+    def unix_path(self, path):
+        """The file of this prefix that a Windows path on a drive ("C:\\...") names."""
+        drive, rest = path.split(":", 1)
+        return os.path.join(self.prefix, "drive_" + drive.lower(), *rest.strip("\\").split("\\"))
 
     def popen(self, exe, args=(), env=None, **kwargs):
         """Starts `wine EXE ARGS...` in the exe's folder, in a session of its own."""
