@@ -53,6 +53,7 @@ def start_from_run_value(wine, sessions):
 
 
 def test_install_start_update_uninstall():
+    assert os.path.isfile(SETUP), "%s is not built (makensis: scripts/bootstrap)" % SETUP
     bundle = tree(BUNDLE)
     assert {p for p in bundle if not p.startswith("licenses/")} == PROGRAM | {"data/"}
     assert any(p.endswith("GPL-3") for p in bundle)
