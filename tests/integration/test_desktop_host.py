@@ -47,7 +47,7 @@ def desk():
         yield session
 
 
-@pytest.fixture(scope="module")
+@pytest.fixture
 def wic_desk():  # the same, its frames encoded by the imaging component alone
     with desktop(("%dx%dx24" % (WIDTH, HEIGHT),), {"TESSO_FRAME_ENCODER": "wic"}) as session:
         yield session
