@@ -79,7 +79,7 @@ bool BoxScaler::Scale(const uint8_t* pixels, int32_t width, int32_t height, int3
   rows_.Make(height, out_height);
   const size_t n = static_cast<size_t>(width) * 4;
   sums_.resize(n);
-  row_.assign(n + 4, 0);  // one pixel more, of weight 0, for an odd last tap
+  row_.resize(n + 4);  // one pixel more, of weight 0, for an odd last tap
   out_.resize(static_cast<size_t>(out_width) * out_height * 4);
   uint32_t* sums = sums_.data();
   int16_t* row = row_.data();

@@ -37,6 +37,7 @@ TEST(BoxScalerTest, EachOutputPixelIsTheMeanOfTheAreaItCovers) {
       {"half up", {0, 1}, 2, 1, 8, 1, 1, {1}},
       {"3:2 across", {0, 30, 90}, 3, 1, 12, 2, 1, {10, 70}},
       {"3:2 down", {0, 30, 90}, 1, 3, 4, 1, 2, {10, 70}},
+      {"3:1 down", {0, 30, 90}, 1, 3, 4, 1, 1, {40}},
       {"5:3 both ways, a bright corner", corner, 5, 5, 20, 3, 3, {0, 0, 0, 0, 0, 0, 0, 0, 81}},
       {"to one pixel", {0, 10, 20, 30, 40, 50}, 3, 2, 12, 1, 1, {25}},
       {"rows apart", {0, 10, 20, 30, 40, 50, 60, 70}, 4, 2, 28, 2, 1, {25, 45}},
