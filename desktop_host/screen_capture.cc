@@ -41,7 +41,7 @@ ScreenCapture::~ScreenCapture() {
   duplication.Release(DxgiObject::Duplication);
   duplication.Release(DxgiObject::DeviceContext);
   duplication.Release(DxgiObject::Device);
-  ports_->jpeg->Release(WicObject::Factory);
+  ports_->encoder->Release();
 }
 
 bool ScreenCapture::CaptureDisplay(const DisplayInfo& display, bool* changed) {
@@ -87,6 +87,7 @@ void ScreenCapture::ReleaseDevice() {
 
 void ScreenCapture::ResetFrames() {
   raw_image_ = CapturedImage();
+  scaler_.Release();
   encoded_frame_ = Frame();
   encoded_valid_ = false;
 }
@@ -95,7 +96,7 @@ void ScreenCapture::ReleaseAll() {
   ReleaseDevice();
   ResetFrames();
   dxgi_failed_monitor_ = MonitorHandle::kNone;
-  ports_->jpeg->Release(WicObject::Factory);
+  ports_->encoder->Release();
 }
 
 DuplicationResult ScreenCapture::AcquireDuplicatedFrame(const DisplayInfo& display) {
