@@ -155,13 +155,16 @@ void DesktopHostChannel::SetCaptureEnabled(const DesktopHostArguments& args) {
   if (capture_enabled_ || release_waiting_) return;
   // Forced past a full queue: the device objects go whatever the viewer has queued. A capture
   // already queued or running still finishes, and its completion replies null.
-  release_waiting_ = PostTask(
+  // Set before posting: the worker may run the release before PostTask returns.
+  release_waiting_ = true;
+  const bool queued = PostTask(
       [this](ScreenCapture* capture) -> Completion {
         release_waiting_ = false;
         if (capture != nullptr) capture->ReleaseAll();
         return nullptr;
       },
       true);
+  if (!queued) release_waiting_ = false;
 }
 
 void DesktopHostChannel::CaptureScreen(const DesktopHostArguments& args,
