@@ -157,8 +157,8 @@ bool WakeDisplayJob(InputPorts ports) {
   input.SetThreadExecutionState(kDisplayRequired);
   // A move off the screen is clamped, and its return would then leave the pointer a pixel in.
   int32_t step = 1;
-  int32_t x = 0;
-  int32_t y = 0;
+  int32_t x{};  // read only when GetCursorPos succeeds
+  int32_t y{};
   if (input.GetCursorPos(&x, &y) && !OnSomeDisplay(*ports.displays, int64_t{x} + 1, y)) step = -1;
   const std::vector<InputRecord> nudge = {MouseEvent(step, 0, 0, kMouseEventMove),
                                           MouseEvent(-step, 0, 0, kMouseEventMove)};

@@ -84,7 +84,6 @@ std::optional<std::vector<NormalisedPoint>> PathPoints(const flutter::EncodableM
   const auto* list = value == nullptr ? nullptr : std::get_if<flutter::EncodableList>(value);
   if (list == nullptr || list->size() > kMaxPathPoints) return std::nullopt;
   std::vector<NormalisedPoint> points;
-  points.reserve(list->size());
   for (const flutter::EncodableValue& element : *list) {
     const auto* pair = std::get_if<flutter::EncodableList>(&element);
     if (pair == nullptr || pair->size() != 2) return std::nullopt;

@@ -183,6 +183,7 @@ TEST(InputInjection, SendsTheExactEventsOrRefuses) {
       {Click(0.5, 1.5), nullptr, no},
       {Click(kNaN, 0.5), nullptr, no},
       {Click(0.5, 0.5), [](Rig& r) { r.displays.monitors.clear(); }, no},
+      {Click(0.5, 0.5), [](Rig& r) { r.displays.metrics.clear(); }, Clicked(0, 0)},
       {Mouse("rightClick", {{"x", 1}, {"y", int64_t{0}}}), nullptr,
        Press(65535, 0, "c009") + Calls{At(65535, 0, "c011"), "true"}},
       {Click(0, 0), Inserted({{3, 0}, {4, 0}}), Press(0, 0) + late_up + Calls{"true"}},
