@@ -4,40 +4,50 @@
 
 namespace tesso {
 
-bool CaptureTaskQueue::Post(Job job, bool force) {
-  bool accepted = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (force || jobs_.size() < kMaxQueuedTasks) {
-      try {
-        jobs_.push_back(std::move(job));
-        accepted = true;
-      } catch (...) {
-        // No memory for its place in the queue: refused like a full queue.
-      }
-    }
-  }
-  if (!accepted) {
-    // Destroyed here, outside the lock: it may hold the last reference to a result.
-    job = nullptr;
+bool CaptureTaskQueue::Post(Job job, bool force, Completion fallback) {
+  std::list<Entry> entry;
+  try {
+    entry.emplace_back();
+  } catch (...) {
+    // No memory for its place in the queue: refused like a full queue.
     return false;
   }
+  entry.front().job = std::move(job);
+  entry.front().fallback = std::move(fallback);
+  entry.front().forced = force;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (force || unforced_ < kMaxQueuedTasks) {
+      if (!force) ++unforced_;
+      jobs_.splice(jobs_.end(), entry);
+    }
+  }
+  // A refused entry is destroyed here, outside the lock: it may hold the last reference to a
+  // result.
+  if (!entry.empty()) return false;
   job_available_.notify_one();
   return true;
 }
 
 void CaptureTaskQueue::DrainCompletions() {
-  std::deque<Completion> batch;
+  std::list<Entry> batch;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     batch.swap(completions_);
   }
-  for (Completion& completion : batch) {
-    if (!completion) continue;
+  for (Entry& entry : batch) {
+    if (entry.finished) {
+      try {
+        if (entry.completion) entry.completion();
+        continue;
+      } catch (...) {
+        // No memory to answer as the job would have: its fallback answers.
+      }
+    }
     try {
-      completion();
+      if (entry.fallback) entry.fallback();
     } catch (...) {
-      // Its reply is lost (no memory to encode it); the completions after it still run.
+      // Even the fallback could not be encoded; the completions after it still run.
     }
   }
 }
@@ -51,12 +61,13 @@ void CaptureTaskQueue::RequestStop() {
 }
 
 void CaptureTaskQueue::Clear() {
-  std::deque<Completion> completions;
-  std::deque<Job> jobs;
+  std::list<Entry> completions;
+  std::list<Entry> jobs;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     completions.swap(completions_);
     jobs.swap(jobs_);
+    unforced_ = 0;
   }
   completions.clear();
   jobs.clear();
@@ -68,22 +79,20 @@ void CaptureTaskQueue::Serve(const std::function<void()>& announce) {
     // The stop request is tested first: it wins over waiting jobs.
     while (!stop_requested_ && jobs_.empty()) job_available_.wait(lock);
     if (stop_requested_) return;
-    Job job = std::move(jobs_.front());
-    jobs_.pop_front();
+    std::list<Entry> running;
+    running.splice(running.end(), jobs_, jobs_.begin());
+    Entry& entry = running.front();
+    if (!entry.forced) --unforced_;
     lock.unlock();
-    Completion completion;
     try {
-      completion = job();
+      entry.completion = entry.job();
+      entry.finished = true;
     } catch (...) {
-      // The job's own reply is lost with it; the announcement below still goes out.
+      // No memory for its result: the fallback answers.
     }
-    job = nullptr;
+    entry.job = nullptr;
     lock.lock();
-    try {
-      completions_.push_back(std::move(completion));
-    } catch (...) {
-      // No memory for its place: the completion is dropped with what it holds.
-    }
+    completions_.splice(completions_.end(), running);
     lock.unlock();
     announce();
     lock.lock();

@@ -2,13 +2,18 @@
 // to the worker through a bounded queue of jobs, and each job's completion comes back through
 // a second queue that the UI thread drains. The capture engine is not known here; CaptureWorker
 // binds it into the jobs.
+//
+// Every accepted job is answered: each entry carries, from the moment it is posted, a fallback
+// completion made on the UI thread, which runs instead when the job throws (no memory for its
+// result) or when its own completion throws. An entry is one list node from Post to the drain,
+// so that handing it over never allocates and cannot fail.
 #ifndef TESSO_DESKTOP_HOST_CAPTURE_TASK_QUEUE_H_
 #define TESSO_DESKTOP_HOST_CAPTURE_TASK_QUEUE_H_
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <functional>
+#include <list>
 #include <mutex>
 
 namespace tesso {
@@ -22,12 +27,14 @@ class CaptureTaskQueue {
 
   static constexpr size_t kMaxQueuedTasks = 32;
 
-  // UI thread. Queues `job`; an unforced job is refused when kMaxQueuedTasks already wait, a
-  // forced one never is. A refused job has been destroyed, without running, when this returns
-  // false.
-  bool Post(Job job, bool force);
-  // UI thread. Runs, in order, every non-empty completion queued before this call; completions
-  // queued while it runs wait for the next call.
+  // UI thread. Queues `job` with `fallback`; an unforced job is refused when kMaxQueuedTasks
+  // unforced jobs already wait (forced ones do not count), a forced one is refused only when
+  // there is no memory for its place. A refused job and its fallback have been destroyed,
+  // without running, when this returns false.
+  bool Post(Job job, bool force, Completion fallback = nullptr);
+  // UI thread. Runs, in order, the completion of every job finished before this call (its
+  // fallback instead when the job or the completion threw); completions queued while it runs
+  // wait for the next call.
   void DrainCompletions();
   // UI thread. Makes Serve return after its current job, leaving the waiting jobs.
   void RequestStop();
@@ -40,10 +47,19 @@ class CaptureTaskQueue {
   void Serve(const std::function<void()>& announce);
 
  private:
-  std::mutex mutex_;  // guards jobs_, completions_ and stop_requested_
+  struct Entry {
+    Job job;
+    Completion completion;
+    Completion fallback;
+    bool forced = false;
+    bool finished = false;  // the job returned `completion`
+  };
+
+  std::mutex mutex_;  // guards jobs_, completions_, unforced_ and stop_requested_
   std::condition_variable job_available_;
-  std::deque<Job> jobs_;
-  std::deque<Completion> completions_;
+  std::list<Entry> jobs_;
+  std::list<Entry> completions_;
+  size_t unforced_ = 0;  // unforced entries in jobs_
   bool stop_requested_ = false;
 };
 

@@ -1,6 +1,7 @@
 // The desktop host's single worker thread. The UI thread posts tasks (at most kMaxQueuedTasks
 // unforced ones waiting); the worker runs them one at a time, in order, with the capture
-// engine that it alone creates, uses and destroys, inside the multithreaded COM apartment; each
+// engine that it alone creates, uses and destroys, inside the multithreaded COM apartment (when
+// the engine cannot be made, tasks run without one and it is tried again at the next); each
 // task's completion goes back through CaptureTaskQueue, announced by kResultMessage to the
 // top-level window, and runs on the UI thread when that thread drains the queue.
 //
@@ -27,8 +28,9 @@ template <typename Capture>
 class CaptureWorker {
  public:
   using Completion = CaptureTaskQueue::Completion;
-  // Runs on the worker with its capture engine; returns what the UI thread does afterwards.
-  using Task = std::function<Completion(Capture&)>;
+  // Runs on the worker with its capture engine, null when none could be made; returns what the
+  // UI thread does afterwards.
+  using Task = std::function<Completion(Capture*)>;
   // Called once, on the worker, after it joined the apartment.
   using CaptureFactory = std::function<std::unique_ptr<Capture>()>;
 
@@ -55,14 +57,15 @@ class CaptureWorker {
     return ports_.starter->Start([this] { Run(); }, &thread_);
   }
 
-  // Queues `task`; see CaptureTaskQueue::Post. A refused task has been destroyed.
-  bool PostTask(Task task, bool force) {
+  // Queues `task`, answered by `fallback` if it cannot finish; see CaptureTaskQueue::Post. A
+  // refused task has been destroyed.
+  bool PostTask(Task task, bool force, Completion fallback = nullptr) {
     return queue_.Post(
         [this, task = std::move(task)]() -> Completion {
-          // Without an engine (it could not be made) the task is dropped, unrun.
-          return capture_ ? task(*capture_) : Completion();
+          if (!capture_) MakeCapture();
+          return task(capture_.get());
         },
-        force);
+        force, std::move(fallback));
   }
 
   void DrainCompletions() { queue_.DrainCompletions(); }
@@ -85,17 +88,27 @@ class CaptureWorker {
  private:
   void Run() noexcept {
     const int32_t joined = ports_.com->CoInitializeEx(kCoinitMultithreaded);
-    try {
-      capture_ = ports_.make_capture();
-    } catch (...) {
-      // Served without an engine: every task is dropped, and still announced.
-    }
-    queue_.Serve([this] { ports_.poster->PostMessageW(window_, kResultMessage, 0, 0); });
+    MakeCapture();
+    queue_.Serve([this] {
+      try {
+        ports_.poster->PostMessageW(window_, kResultMessage, 0, 0);
+      } catch (...) {
+        // A lost message: the completion waits for the next drain.
+      }
+    });
     if (capture_) {
       capture_->ReleaseAll();
       capture_.reset();
     }
     if (joined >= 0) ports_.com->CoUninitialize();
+  }
+
+  void MakeCapture() noexcept {
+    try {
+      capture_ = ports_.make_capture();
+    } catch (...) {
+      // No engine for now (no memory): tasks run without one.
+    }
   }
 
   const WindowHandle window_;

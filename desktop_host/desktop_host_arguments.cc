@@ -1,5 +1,7 @@
 #include "desktop_host/desktop_host_arguments.h"
 
+#include <algorithm>
+#include <limits>
 #include <optional>
 #include <variant>
 
@@ -25,9 +27,11 @@ int64_t DesktopHostArguments::Integer(const char* key, int64_t fallback) const {
 }
 
 int32_t DesktopHostArguments::Integer32(const char* key, int32_t fallback) const {
-  // Wraps modulo 2^32 (two's complement), as a cast of the 64-bit value does on every
-  // compiler we build with.
-  return static_cast<int32_t>(static_cast<uint32_t>(Integer(key, fallback)));
+  // Saturates: a 64-bit value beyond the range means "as far as it goes", never a wrapped
+  // value of arbitrary size and sign.
+  return static_cast<int32_t>(std::clamp<int64_t>(Integer(key, fallback),
+                                                  std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
 }
 
 double DesktopHostArguments::Number(const char* key, double fallback) const {
@@ -47,11 +51,10 @@ bool DesktopHostArguments::Flag(const char* key) const {
   return flag != nullptr && *flag;
 }
 
-std::string DesktopHostArguments::Text(const char* key) const {
+const std::string& DesktopHostArguments::Text(const char* key) const {
   const EncodableValue* value = Find(key);
-  if (value == nullptr) return std::string();
-  const auto* text = std::get_if<std::string>(value);
-  return text == nullptr ? std::string() : *text;
+  const auto* text = value == nullptr ? nullptr : std::get_if<std::string>(value);
+  return text == nullptr ? empty_text_ : *text;
 }
 
 }  // namespace tesso

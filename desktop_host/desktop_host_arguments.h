@@ -24,19 +24,20 @@ class DesktopHostArguments {
 
   // An int32 (sign kept) or an int64; any other type, a double included, gives `fallback`.
   int64_t Integer(const char* key, int64_t fallback) const;
-  // The low 32 bits of Integer.
+  // Integer saturated to the 32-bit range.
   int32_t Integer32(const char* key, int32_t fallback) const;
   // A double as is, or an int32 or int64 converted; otherwise `fallback`.
   double Number(const char* key, double fallback) const;
   // True only for a bool true.
   bool Flag(const char* key) const;
-  // A copy of a string; otherwise the empty string.
-  std::string Text(const char* key) const;
+  // A string, not copied (it may be megabytes); otherwise the empty string.
+  const std::string& Text(const char* key) const;
 
  private:
   const flutter::EncodableValue* Find(const char* key) const;
 
   const flutter::EncodableMap empty_;
+  const std::string empty_text_;
   const flutter::EncodableMap* map_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "base/string_conversions.h"
 #include "desktop_host/capture_frame.h"
 #include "input/display_catalogue.h"
 #include "input/keyboard_injection.h"
@@ -73,21 +72,25 @@ DesktopHostChannel::~DesktopHostChannel() {
 
 void DesktopHostChannel::DrainCompletions() { worker_.DrainCompletions(); }
 
-bool DesktopHostChannel::PostTask(WorkerTask task, bool force) {
-  return worker_.PostTask(std::move(task), force);
+bool DesktopHostChannel::PostTask(WorkerTask task, bool force, Completion fallback) {
+  return worker_.PostTask(std::move(task), force, std::move(fallback));
 }
 
 void DesktopHostChannel::RunInputJob(SharedMethodResult result, InputJob job) {
-  WorkerTask task = [result, job = std::move(job)](ScreenCapture&) -> Completion {
-    bool inserted = false;
-    try {
-      inserted = job();
-    } catch (...) {
-      // A job that cannot finish (no memory for its events) inserted nothing it can vouch for.
-    }
-    return [result, inserted] { result->Success(EncodableValue(inserted)); };
-  };
-  if (!PostTask(std::move(task), false)) result->Success(EncodableValue(false));
+  bool accepted = false;
+  try {
+    WorkerTask task = [result, job = std::move(job)](ScreenCapture*) -> Completion {
+      const bool inserted = job();
+      return [result, inserted] { result->Success(EncodableValue(inserted)); };
+    };
+    // A job that cannot finish (no memory for its events or its answer) inserted nothing it
+    // can vouch for.
+    accepted =
+        PostTask(std::move(task), false, [result] { result->Success(EncodableValue(false)); });
+  } catch (...) {
+    // No memory to queue it: refused like a full queue.
+  }
+  if (!accepted) result->Success(EncodableValue(false));
 }
 
 void DesktopHostChannel::HandleMethodCall(const flutter::MethodCall<Value>& call,
@@ -123,7 +126,10 @@ void DesktopHostChannel::HandleMethodCall(const flutter::MethodCall<Value>& call
                             RunInputJob(std::move(job_result), std::move(job));
                           });
   } else if (method == kTypeText) {
-    RunInputJob(std::move(result), MakeTypeTextJob(input_ports(), Utf8ToWide(args.Text("text"))));
+    HandleTypeText(args.Text("text"), std::move(result), input_ports(),
+                   [this](SharedMethodResult job_result, InputJob job) {
+                     RunInputJob(std::move(job_result), std::move(job));
+                   });
   } else if (method == kWakeDisplay) {
     RunInputJob(std::move(result), MakeWakeDisplayJob(input_ports()));
   } else {
@@ -143,15 +149,22 @@ void DesktopHostChannel::SetCaptureEnabled(const DesktopHostArguments& args) {
   if (generation < capture_generation_) return;
   capture_generation_ = generation;
   capture_enabled_ = args.Flag("enabled");
-  if (capture_enabled_) return;
+  keep_capture_resources_ = capture_enabled_;
+  // One release waiting is enough: it runs after everything queued before it, and a capture
+  // queued after it releases by itself once it sees capture off.
+  if (capture_enabled_ || release_waiting_) return;
   // Forced past a full queue: the device objects go whatever the viewer has queued. A capture
   // already queued or running still finishes, and its completion replies null.
-  PostTask(
-      [](ScreenCapture& capture) -> Completion {
-        capture.ReleaseAll();
+  // Set before posting: the worker may run the release before PostTask returns.
+  release_waiting_ = true;
+  const bool queued = PostTask(
+      [this](ScreenCapture* capture) -> Completion {
+        release_waiting_ = false;
+        if (capture != nullptr) capture->ReleaseAll();
         return nullptr;
       },
       true);
+  if (!queued) release_waiting_ = false;
 }
 
 void DesktopHostChannel::CaptureScreen(const DesktopHostArguments& args,
@@ -166,38 +179,48 @@ void DesktopHostChannel::CaptureScreen(const DesktopHostArguments& args,
   // This request keeps the display selected now.
   const int32_t display = selected_display_index_;
   ++capture_requests_;
-  WorkerTask task = [this, result, generation, max_dimension, quality,
-                     display](ScreenCapture& capture) -> Completion {
-    auto frame = std::make_shared<ScreenCapture::Frame>();
-    CaptureStatus status = CaptureStatus::CaptureFailed;
-    try {
-      status = CaptureFrame(capture, display, max_dimension, quality, frame.get());
-    } catch (...) {
-      // No memory for the picture or its JPEG: a failed capture, not a silent one.
-    }
-    std::string backend = capture.GetBackendName();
-    return [this, result, generation, frame, status, backend] {
-      CompleteCapture(result, generation, frame.get(), status, backend);
+  try {
+    WorkerTask task = [this, result, generation, max_dimension, quality,
+                       display](ScreenCapture* capture) -> Completion {
+      auto frame = std::make_shared<ScreenCapture::Frame>();
+      CaptureStatus status = CaptureStatus::CaptureFailed;
+      std::string backend = "none";
+      if (capture != nullptr) {
+        try {
+          status = CaptureFrame(*capture, display, max_dimension, quality, frame.get());
+        } catch (...) {
+          // No memory for the picture or its JPEG: a failed capture, not a silent one.
+        }
+        backend = capture->GetBackendName();
+        // Switched off while this capture waited behind the one release: release after it.
+        if (!keep_capture_resources_) capture->ReleaseAll();
+      }
+      return [this, result, generation, frame, status, backend] {
+        CompleteCapture(result, generation, frame.get(), status, &backend);
+      };
     };
-  };
-  capture_pending_ = PostTask(std::move(task), false);
+    capture_pending_ = PostTask(std::move(task), false, [this, result, generation] {
+      CompleteCapture(result, generation, nullptr, CaptureStatus::CaptureFailed, nullptr);
+    });
+  } catch (...) {
+    // No memory to queue it: refused like a full queue.
+  }
   // A full queue: the request stays counted.
   if (!capture_pending_) result->Success();
 }
 
 void DesktopHostChannel::CompleteCapture(const SharedMethodResult& result, int64_t generation,
                                          ScreenCapture::Frame* frame, CaptureStatus status,
-                                         const std::string& backend) {
+                                         const std::string* backend) {
   capture_pending_ = false;
-  capture_backend_ = backend;
+  if (backend != nullptr) capture_backend_ = *backend;
   // Capture switched off, or a newer run started, while this one was on its way.
   if (!capture_enabled_ || generation != capture_generation_) {
     result->Success();
     return;
   }
   switch (status) {
-    case CaptureStatus::CaptureOk: {
-      ++encoded_frames_;
+    case CaptureStatus::CaptureOk:
       // The frame is this completion's alone: its bytes move into the reply.
       result->Success(EncodableValue(EncodableMap{
           {EncodableValue("bytes"), EncodableValue(std::move(frame->bytes))},
@@ -205,8 +228,8 @@ void DesktopHostChannel::CompleteCapture(const SharedMethodResult& result, int64
           {EncodableValue("height"), EncodableValue(frame->height)},
           {EncodableValue("sequence"), EncodableValue(frame->sequence)},
       }));
+      ++encoded_frames_;
       return;
-    }
     case CaptureStatus::CaptureSessionLocked:
       result->Error("SESSION_LOCKED", "workstation is locked");
       return;

@@ -6,6 +6,7 @@
 #ifndef TESSO_DESKTOP_HOST_DESKTOP_HOST_CHANNEL_H_
 #define TESSO_DESKTOP_HOST_DESKTOP_HOST_CHANNEL_H_
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,8 +51,9 @@ class DesktopHostChannel {
   // first thing in every call.
   void DrainCompletions();
   // Queues `task` for the worker; false when the queue is full (32 unforced tasks waiting) and
-  // the task was destroyed. Only `force` passes a full queue. UI thread.
-  bool PostTask(WorkerTask task, bool force);
+  // the task was destroyed. Only `force` passes a full queue. `fallback` answers instead when
+  // the task or its completion cannot finish (no memory). UI thread.
+  bool PostTask(WorkerTask task, bool force, Completion fallback = nullptr);
   // Runs `job` on the worker and replies success(its result), or success(false) at once when
   // the queue is full. UI thread.
   void RunInputJob(SharedMethodResult result, InputJob job);
@@ -64,10 +66,11 @@ class DesktopHostChannel {
   void HandleMethodCall(const flutter::MethodCall<Value>& call, SharedMethodResult result);
   void SetCaptureEnabled(const DesktopHostArguments& args);
   void CaptureScreen(const DesktopHostArguments& args, SharedMethodResult result);
-  // The end of an accepted "captureScreen", back on the UI thread.
+  // The end of an accepted "captureScreen", back on the UI thread. `backend` is null when the
+  // task could not finish; `frame` is used only for CaptureOk.
   void CompleteCapture(const SharedMethodResult& result, int64_t generation,
                        ScreenCapture::Frame* frame, CaptureStatus status,
-                       const std::string& backend);
+                       const std::string* backend);
   Value CaptureDiagnostics() const;
   InputPorts input_ports() const;
 
@@ -81,6 +84,10 @@ class DesktopHostChannel {
   int64_t encoded_frames_ = 0;
   int32_t selected_display_index_ = 0;
   std::string capture_backend_ = "none";
+  // Shared with the worker: a capture-off release waits in the queue (cleared when it runs),
+  // and capture is on (a capture that finds it off releases after itself).
+  std::atomic<bool> release_waiting_{false};
+  std::atomic<bool> keep_capture_resources_{false};
   // Declared last: the worker's tasks reach the ports above.
   Worker worker_;
 };

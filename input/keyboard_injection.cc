@@ -5,6 +5,8 @@
 #include <utility>
 #include <variant>
 
+#include "base/string_conversions.h"
+#include "input/display_catalogue.h"
 #include "input/input_arguments.h"
 #include "input/input_desktop_guard.h"
 #include "input/input_events.h"
@@ -19,6 +21,9 @@ constexpr char16_t kCarriageReturn = 13;
 constexpr char16_t kTab = 9;
 constexpr char16_t kLineFeed = 10;
 constexpr size_t kMaxTextUnits = 4096;
+// Every UTF-8 sequence is at most 4 bytes long and gives at least one UTF-16 unit, so longer
+// text always exceeds kMaxTextUnits (or is not UTF-8): refused before it is converted.
+constexpr size_t kMaxTextBytes = 4 * kMaxTextUnits;
 constexpr size_t kTextBatchEvents = 64;
 constexpr uint32_t kDisplayRequired = 2;  // ES_DISPLAY_REQUIRED
 // Four modifiers, repeats allowed; a longer list is hostile and would hold the worker for a
@@ -50,6 +55,15 @@ InputRecord KeyEvent(InputPort& input, uint16_t virtual_key, bool release) {
 
 InputRecord CharacterEvent(char16_t unit, bool release) {
   return KeyboardEvent(0, unit, kKeyEventUnicode | (release ? kKeyEventKeyUp : 0));
+}
+
+bool OnSomeDisplay(DisplayPort& displays, int64_t x, int64_t y) {
+  for (const DisplayInfo& display : EnumerateDisplays(displays)) {
+    if (x >= display.left && x < display.right && y >= display.top && y < display.bottom) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool MayInjectKeys(InputPorts ports) {
@@ -141,13 +155,26 @@ bool TypeTextJob(InputPorts ports, const std::u16string& text) {
 bool WakeDisplayJob(InputPorts ports) {
   InputPort& input = *ports.input;
   input.SetThreadExecutionState(kDisplayRequired);
-  const std::vector<InputRecord> nudge = {MouseEvent(1, 0, 0, kMouseEventMove),
-                                          MouseEvent(-1, 0, 0, kMouseEventMove)};
+  // A move off the screen is clamped, and its return would then leave the pointer a pixel in.
+  int32_t step = 1;
+  int32_t x{};  // read only when GetCursorPos succeeds
+  int32_t y{};
+  if (input.GetCursorPos(&x, &y) && !OnSomeDisplay(*ports.displays, int64_t{x} + 1, y)) step = -1;
+  const std::vector<InputRecord> nudge = {MouseEvent(step, 0, 0, kMouseEventMove),
+                                          MouseEvent(-step, 0, 0, kMouseEventMove)};
   return input.SendInput(nudge) == nudge.size();
 }
 
 InputJob MakeTypeTextJob(InputPorts ports, std::u16string text) {
   return [ports, text = std::move(text)] { return TypeTextJob(ports, text); };
+}
+
+void HandleTypeText(const std::string& utf8, SharedMethodResult result, InputPorts ports,
+                    const RunInputJobFunction& run_input_job) {
+  if (utf8.size() > kMaxTextBytes) return result->Success(flutter::EncodableValue(false));
+  std::u16string text = Utf8ToWide(utf8);
+  if (text.size() > kMaxTextUnits) return result->Success(flutter::EncodableValue(false));
+  run_input_job(std::move(result), MakeTypeTextJob(ports, std::move(text)));
 }
 
 InputJob MakeWakeDisplayJob(InputPorts ports) {

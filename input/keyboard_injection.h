@@ -27,11 +27,20 @@ bool KeyPressJob(InputPorts ports, uint16_t key_code, const std::vector<uint16_t
 // that never split a surrogate pair; CR is skipped, tab and LF go as the Tab and Enter keys.
 bool TypeTextJob(InputPorts ports, const std::u16string& text);
 
-// Resets the display's idle timer and nudges the pointer by +1 and -1 pixel; asks no guard.
+// Resets the display's idle timer and nudges the pointer one pixel sideways and back, inward
+// first where the next pixel is off every display, so that it ends where it was; asks no
+// guard.
 bool WakeDisplayJob(InputPorts ports);
 
 InputJob MakeTypeTextJob(InputPorts ports, std::u16string text);
 InputJob MakeWakeDisplayJob(InputPorts ports);
+
+// "typeText" on the UI thread: replies success(false) at once, before converting or copying
+// anything, when `utf8` cannot fit in 4096 UTF-16 units (more than 4 x 4096 bytes), and after
+// converting when it does not; otherwise hands `run_input_job` a TypeTextJob. Text that is
+// not UTF-8 becomes empty, and its job yields false.
+void HandleTypeText(const std::string& utf8, SharedMethodResult result, InputPorts ports,
+                    const RunInputJobFunction& run_input_job);
 
 // "performKeyPress" on the UI thread: replies success(false) through `result` when the key code
 // or a modifier is unusable, otherwise hands `run_input_job` a KeyPressJob.

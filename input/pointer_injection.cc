@@ -25,7 +25,7 @@ constexpr size_t kMinPathPoints = 2;
 constexpr size_t kMaxPathPoints = 64;
 constexpr int32_t kMaxWheelNotches = 20;
 constexpr int32_t kWheelDeltaPerNotch = 120;
-constexpr double kAbsoluteScale = 65535.0;
+constexpr int64_t kAbsoluteSpan = 65536;
 
 // The pixel offset of `fraction` into an extent of `extent` pixels; 1.0 is the last pixel.
 int64_t PixelOffset(double fraction, int64_t extent) {
@@ -33,12 +33,12 @@ int64_t PixelOffset(double fraction, int64_t extent) {
   return std::min(static_cast<int64_t>(fraction * static_cast<double>(extent)), extent - 1);
 }
 
-// The first pixel of the virtual screen maps to 0 and its last to 65535.
+// The centre of the pixel in the 0 ... 65535 space: Windows turns an absolute coordinate back
+// into floor(a x extent / 65536), which lands on the pixel itself, and so does rounding.
 int32_t AbsoluteCoordinate(int64_t pixel, int64_t origin, int64_t extent) {
-  if (extent <= 1) return 0;
+  if (extent <= 0) return 0;
   const int64_t offset = std::clamp<int64_t>(pixel - origin, 0, extent - 1);
-  return static_cast<int32_t>(
-      std::lround(static_cast<double>(offset) * kAbsoluteScale / static_cast<double>(extent - 1)));
+  return static_cast<int32_t>((offset * kAbsoluteSpan + kAbsoluteSpan / 2) / extent);
 }
 
 InputRecord PointerEvent(AbsolutePoint point, uint32_t button) {
@@ -77,13 +77,13 @@ int32_t WheelAmount(const flutter::EncodableMap& args) {
                                                   std::numeric_limits<int32_t>::max()));
 }
 
-// Every element must be a list of exactly two doubles.
+// Every element must be a list of exactly two doubles. A list too long for a path is refused
+// before anything is copied.
 std::optional<std::vector<NormalisedPoint>> PathPoints(const flutter::EncodableMap& args) {
   const flutter::EncodableValue* value = FindArgument(args, "points");
   const auto* list = value == nullptr ? nullptr : std::get_if<flutter::EncodableList>(value);
-  if (list == nullptr) return std::nullopt;
+  if (list == nullptr || list->size() > kMaxPathPoints) return std::nullopt;
   std::vector<NormalisedPoint> points;
-  points.reserve(list->size());
   for (const flutter::EncodableValue& element : *list) {
     const auto* pair = std::get_if<flutter::EncodableList>(&element);
     if (pair == nullptr || pair->size() != 2) return std::nullopt;

@@ -7,6 +7,7 @@ Frames are checked through libjpeg-turbo and through the imaging component that 
 import contextlib
 import io
 import os
+import time
 
 import pytest
 from PIL import Image
@@ -128,6 +129,26 @@ def test_pointer_input_reaches_the_probe_at_its_points(desk, kind, path):
     # Wine merges moves that wait unread in the queue; the points and their order stay.
     held = [r[1:3] for r in mouse_reports(desk, since, "mousemove") if r[3]]
     assert [p for p in path[1:] if p in held] == path[1:]
+
+
+def test_clicks_land_on_the_asked_pixel_and_a_wake_leaves_the_pointer_where_it_was(desk):
+    # Columns and rows where aiming at a pixel's edge instead of its centre lands one short.
+    pixels = [(x, 5) for x in range(41)] + [(5, y) for y in range(13)]
+    since = desk.probe.position()
+    for half in (pixels[:27], pixels[27:]):  # each within the 32 places of the queue
+        calls = [desk.host.call_async("performMouse", {"kind": "click", "x": fraction(
+            x, WIDTH), "y": fraction(y, HEIGHT)}) for x, y in half]
+        assert [c.wait(TIMEOUT).value for c in calls] == [True] * len(half)
+    wait_until(lambda: len(mouse_reports(desk, since, "lbuttondown")) == len(pixels), "clicks")
+    assert [r[1:3] for r in mouse_reports(desk, since, "lbuttondown")] == pixels
+    for edge in [(0, 500), (WIDTH - 1, 500), (960, 0), (960, HEIGHT - 1), (WIDTH - 1, HEIGHT - 1)]:
+        # Put there by Wine, which does not see X pointer moves outside its windows.
+        assert_reply(desk.host.click(fraction(edge[0], WIDTH), fraction(edge[1], HEIGHT)), True)
+        wait_until(lambda: pointer(desk) == edge, "the pointer at %r" % (edge,))
+        assert_reply(desk.host.wake(), True)
+        for _ in range(5):  # the two moves land a moment after the reply
+            time.sleep(0.05)
+            assert pointer(desk) == edge
 
 
 def test_scroll_turns_the_wheel_under_the_pointer(desk):

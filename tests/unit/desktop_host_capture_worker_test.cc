@@ -47,7 +47,7 @@ class CaptureWorkerTest : public ::testing::Test {
       log_.Add(n + " gone");
       delete p;
     });
-    return [this, n, token, gate](LoggingCapture&) -> Worker::Completion {
+    return [this, n, token, gate](LoggingCapture*) -> Worker::Completion {
       log_.Add("task " + n);
       if (gate.valid()) gate.wait();
       return [this, n, token] { log_.Add("done " + n); };
@@ -98,10 +98,10 @@ TEST_F(CaptureWorkerTest, TasksRunInOrderAndTheirCompletionsOnlyWhenDrained) {
 
 TEST_F(CaptureWorkerTest, ACompletionQueuedDuringADrainRunsAtTheNextAndAnEmptyOneIsSkipped) {
   ASSERT_TRUE(Start());
-  ASSERT_TRUE(worker_->PostTask([](LoggingCapture&) { return Worker::Completion(); }, false));
+  ASSERT_TRUE(worker_->PostTask([](LoggingCapture*) { return Worker::Completion(); }, false));
   // The first completion lets the next task finish and waits until its completion is queued.
   ASSERT_TRUE(worker_->PostTask(
-      [this](LoggingCapture&) -> Worker::Completion {
+      [this](LoggingCapture*) -> Worker::Completion {
         return [this] {
           open_.set_value();
           poster_.WaitForPosts(3);

@@ -1,9 +1,12 @@
 // The desktop host channel on fake ports with a capture engine over fakes: the method table
 // and its argument readings, the capture protocol and errors, input replies, the full queue,
 // and construction and destruction around the worker.
+#include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <future>
 #include <memory>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -74,10 +77,15 @@ class DesktopHostChannelTest : public ::testing::Test {
     starter->fail = refuse;
     displays_->monitors = {Monitor(1, 0, 0, 1920, 1080, true), Monitor(2, 1920, 0, 1280, 1024)};
     if (!create) return;
-    service_ = tesso::DesktopHostChannel::Create(
-        &messenger_, static_cast<tesso::WindowHandle>(0xD0),
-        {poster_, starter, com_, [this] { return std::move(fake_.capture); }, displays_,
-         std::make_shared<FakeInputPort>(), std::make_shared<FakeSessionPort>(), displays_});
+    service_ =
+        tesso::DesktopHostChannel::Create(&messenger_, static_cast<tesso::WindowHandle>(0xD0),
+                                          {poster_, starter, com_,
+                                           [this] {
+                                             if (factory_failures_-- > 0) throw std::bad_alloc();
+                                             return std::move(fake_.capture);
+                                           },
+                                           displays_, std::make_shared<FakeInputPort>(),
+                                           std::make_shared<FakeSessionPort>(), displays_});
   }
   int Call(const std::string& method, Args arguments = std::nullopt) {
     return messenger_.Call(kChannel, method, arguments ? &*arguments : nullptr);
@@ -124,6 +132,7 @@ class DesktopHostChannelTest : public ::testing::Test {
   bool holding_ = false;
   std::promise<void> release_, running_;
   size_t posts_ = 0;
+  int factory_failures_ = 0;
   std::unique_ptr<tesso::DesktopHostChannel> service_;
 };
 
@@ -188,10 +197,10 @@ TEST_F(DesktopHostChannelTest, EachMethodAnswersOnceWhateverItsArguments) {
     SCOPED_TRACE(c.method);
     EXPECT_EQ(Reply(c.method, c.arguments), c.reply);
   }
-  // The index is read as an integer of either width, wrapped to 32 bits; anything else is 0.
-  // Each display's "selected" flag in turn, t or f.
+  // The index is read as an integer of either width, saturated to 32 bits (out of range: the
+  // first display); anything else is 0. Each display's "selected" flag in turn, t or f.
   const std::pair<EncodableValue, std::string> indexes[] = {
-      {int64_t{0x100000001}, "ft"}, {1.0, "tf"}, {-7, "tf"}, {1, "ft"}};
+      {int64_t{0x100000001}, "tf"}, {1.0, "tf"}, {-7, "tf"}, {1, "ft"}};
   for (const auto& [index, expected] : indexes) {
     EXPECT_EQ(Reply("switchDisplay", Map({{"index", index}})), kTrue);
     const std::string displays = Reply("listDisplays"), key = "str:\"selected\"=";
@@ -227,7 +236,7 @@ TEST_F(DesktopHostChannelTest, GenerationsTheSwitchAndTheArgumentsDecideWhatACap
       {{On(3), off(3, 1)}, Generation(3), kUser, kNull, none},
       {{EncodableValue()}, Generation(0), kUser, kNull, none},
       {{Map({{"enabled", true}})}, Map({}), kUser, kNull, "1 0 0 0 none"},
-      {{On(1)}, args(1, "maxDimension", (int64_t{1} << 32) + 32), kUser, Frame(32, 24), hit},
+      {{On(1)}, args(1, "maxDimension", (int64_t{1} << 32) + 32), kUser, Frame(64, 48), hit},
       {{On(1)}, args(1, "maxDimension", 32.0), kUser, Frame(64, 48), hit},
       {{On(1)}, args(1, "quality", 1), kUser, Frame(64, 48, "1 s3"), hit},
       {{On(1)}, Generation(1), State::SessionLocked, kLocked, miss},
@@ -292,29 +301,114 @@ TEST_F(DesktopHostChannelTest, FinishedWorkIsDeliveredFirstThingInTheNextCall) {
   EXPECT_EQ(messenger_.ReplyTo(typed), kTrue);
 }
 
-TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRelease) {
+TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheOneRelease) {
   Fresh();
   Reply("setCaptureEnabled", On(1));
-  ASSERT_TRUE(service_->PostTask(
-      [hold = Holder()](tesso::ScreenCapture&) {
-        hold();
-        return tesso::DesktopHostChannel::Completion();
-      },
-      false));
-  running_.get_future().wait();
+  auto hold = [this] {
+    release_ = {};
+    running_ = {};
+    ASSERT_TRUE(service_->PostTask(
+        [hold = Holder()](tesso::ScreenCapture*) {
+          hold();
+          return tesso::DesktopHostChannel::Completion();
+        },
+        false));
+    running_.get_future().wait();
+  };
+  hold();
+  // Off again and again: one release waits, outside the 32 places of the other tasks.
+  for (int i = 0; i < 3; ++i) Reply("setCaptureEnabled", Generation(1));
+  Reply("setCaptureEnabled", On(2));
   std::vector<int> waiting;
   for (int i = 0; i < 32; ++i) waiting.push_back(Call("wakeDisplay"));
   EXPECT_EQ(messenger_.ReplyTo(Call("typeText", Map({{"text", "a"}}))), kFalse);
   EXPECT_EQ(messenger_.ReplyTo(Call("performMouse", Map({{"kind", "scroll"}}))), kFalse);
-  EXPECT_EQ(messenger_.ReplyTo(Call("captureScreen", Generation(1))), kNull);
+  EXPECT_EQ(messenger_.ReplyTo(Call("captureScreen", Generation(2))), kNull);
   EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics("1 0 1 0 none"));
-  EXPECT_EQ(Reply("setCaptureEnabled", Generation(1)), kNull);  // its release is queued
   Release();
-  poster_->WaitForPosts(1 + 32 + 1);
+  poster_->WaitForPosts(1 + 1 + 32);
   service_->DrainCompletions();
   for (const int id : waiting) EXPECT_EQ(messenger_.ReplyTo(id), kTrue);
+  // A capture queued behind the waiting release, then off again: it releases after itself.
+  hold();
+  Reply("setCaptureEnabled", Generation(2));
+  Reply("setCaptureEnabled", On(3));
+  const int capture = Call("captureScreen", Generation(3));
+  Reply("setCaptureEnabled", Generation(3));
+  Release();
+  posts_ = 34;
+  EXPECT_EQ(Wait(capture), kNull);
+  EXPECT_EQ(Reply("wakeDisplay"), kTrue);
+  EXPECT_EQ(poster_->Posted().size(), 34u + 4);
   EXPECT_FALSE(fake_.encoder->held);
+}
+
+// Allocations of the threads that count, failing one at a time: while g_fail_in is not
+// negative, the allocation that finds it 0 throws.
+std::atomic<int64_t> g_fail_in{-1};
+thread_local bool t_counting = false;
+
+TEST_F(DesktopHostChannelTest, EveryCallIsAnsweredOnceWhereverMemoryRunsOutOrNoEngineIsMade) {
+  const std::string failed = "error CAPTURE_FAILED  null";
+  // Fails the n-th allocation of the worker and of one drain, until the calls make fewer. The
+  // capture runs without an engine: the fakes behind one allocate in destructors.
+  int64_t n = 0;
+  for (bool fired = true; fired; ++n) {
+    SCOPED_TRACE(n);
+    factory_failures_ = 1 << 30;
+    Fresh();
+    Reply("setCaptureEnabled", On(1));
+    service_->PostTask(
+        [](tesso::ScreenCapture*) {
+          t_counting = true;
+          return tesso::DesktopHostChannel::Completion();
+        },
+        false);
+    g_fail_in = n;
+    const int ids[] = {Call("captureScreen", Generation(1)), Call("typeText", Map({{"text", "a"}})),
+                       Call("performMouse", Map({{"kind", "scroll"}, {"amount", 1}})),
+                       Call("wakeDisplay")};
+    Call("setCaptureEnabled", Generation(1));
+    std::promise<void> done;
+    service_->PostTask(
+        [&done](tesso::ScreenCapture*) {
+          done.set_value();
+          return tesso::DesktopHostChannel::Completion();
+        },
+        true);
+    done.get_future().wait();
+    t_counting = true;
+    service_->DrainCompletions();
+    t_counting = false;
+    fired = g_fail_in.exchange(-1) < 0;
+    for (const int id : ids) EXPECT_EQ(messenger_.ResponseFor(id).answers, 1) << id;
+    EXPECT_THAT(Reply("captureDiagnostics"), ::testing::HasSubstr("\"pending\"=false"));
+  }
+  EXPECT_GT(n, 20);
+  // The engine cannot be made at the start, nor once more for the first task.
+  for (const auto& [failures, reply] : {std::make_pair(1, Frame(64, 48)), {2, failed}}) {
+    factory_failures_ = failures;
+    Fresh();
+    Reply("setCaptureEnabled", On(1));
+    EXPECT_EQ(Reply("captureScreen", Generation(1)), reply);
+    EXPECT_EQ(Reply("typeText", Map({{"text", "a"}})), kTrue);
+  }
 }
 
 }  // namespace
 }  // namespace tesso_test
+
+// The allocator of this test program, with the fault above.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void* operator new(std::size_t size) {
+  if (tesso_test::t_counting && tesso_test::g_fail_in.load() >= 0 &&
+      tesso_test::g_fail_in.fetch_sub(1) == 0) {
+    throw std::bad_alloc();
+  }
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }

@@ -120,6 +120,9 @@ Act Key(EncodableValue key, EncodableValue modifiers) {
 Act Type(std::u16string text) {
   return [text](Rig& r) { r.run_input_job(r.Result(), tesso::MakeTypeTextJob(r.ports(), text)); };
 }
+Act Text(std::string utf8) {
+  return [utf8](Rig& r) { tesso::HandleTypeText(utf8, r.Result(), r.ports(), r.run_input_job); };
+}
 void Wake(Rig& r) { r.run_input_job(r.Result(), tesso::MakeWakeDisplayJob(r.ports())); }
 
 // SendInput with one mouse record at (x, y); flags c001 move, c003/c005 left down/up, c009/c011
@@ -172,12 +175,15 @@ TEST(InputInjection, SendsTheExactEventsOrRefuses) {
       // clang-format off
       // 1.0 is the last pixel of the display; the absolute space spans the virtual screen.
       {Click(0.5, 0.5), One, Clicked(32785, 32798)},
-      {Click(1, 1, 1), Two, Clicked(32759, 65535)},
-      {Click(1, 0), Narrow, Clicked(65535, 0)},
+      // Each pixel's centre: (d x 65536 + 32768) / extent.
+      {Click(1, 1, 1), Two, Clicked(32759, 65505)},
+      {Click(0, 1), One, Clicked(17, 65505)},
+      {Click(1, 0), Narrow, Clicked(49152, 3640)},
       {Click(-0.01, 0.5), nullptr, no},
       {Click(0.5, 1.5), nullptr, no},
       {Click(kNaN, 0.5), nullptr, no},
       {Click(0.5, 0.5), [](Rig& r) { r.displays.monitors.clear(); }, no},
+      {Click(0.5, 0.5), [](Rig& r) { r.displays.metrics.clear(); }, Clicked(0, 0)},
       {Mouse("rightClick", {{"x", 1}, {"y", int64_t{0}}}), nullptr,
        Press(65535, 0, "c009") + Calls{At(65535, 0, "c011"), "true"}},
       {Click(0, 0), Inserted({{3, 0}, {4, 0}}), Press(0, 0) + late_up + Calls{"true"}},
@@ -209,7 +215,7 @@ TEST(InputInjection, SendsTheExactEventsOrRefuses) {
       {corner, Lock, no},
       {Path({{0, 0}, {0.5, 0.5}, {2, 0}}), nullptr, no},
       {Path({{0, 0}}), nullptr, no},
-      {Path(std::vector<std::pair<double, double>>(65)), nullptr, no},
+      {Path(std::vector<std::pair<double, double>>(65)), nullptr, {}},
       {Mouse("dragPath", {{"points", EncodableList{EncodableList{0.5, 1}}}}), nullptr, {}},
       {Mouse("dragPath", {{"points", EncodableList{EncodableList{0., 0., 0.}}}}), nullptr, {}},
       {Mouse("dragPath", {{"points", 0.5}}), nullptr, {}},
@@ -258,9 +264,17 @@ TEST(InputInjection, SendsTheExactEventsOrRefuses) {
       {Type(x40), Inserted({{1, 10}}), {Send({Chars(x32)}), "false"}},
       {Type(x40), Inserted({{1, 11}}), {Send({Chars(x32)}), Send({"K 0 78 6"}), "false"}},
       {Type(u"a"), Lock, no},
+      // Too long is refused before queueing, and beyond 4 x 4096 bytes before converting.
+      {Text("h\xC3\xA9"), nullptr, {Send({Chars(u"h\xE9")}), "true"}},
+      {Text("\xC3" + std::string(16383, 'x')), nullptr, no},
+      {Text("\xC3" + std::string(16384, 'x')), nullptr, {}},
+      {Text(std::string(4097, 'x')), nullptr, {}},
       // The wake asks no guard.
       {Wake, [](Rig& r) { Lock(r); Elevated(r); }, {"SetThreadExecutionState(2)",
        "SendInput(M 1 0 0 1, M -1 0 0 1)", "true"}},
+      // At the right edge the nudge goes inward first.
+      {Wake, [](Rig& r) { r.input.cursor = {{65535, 7}}; }, {"SetThreadExecutionState(2)",
+       "SendInput(M -1 0 0 1, M 1 0 0 1)", "true"}},
       // clang-format on
   };
   for (const auto& c : cases) {

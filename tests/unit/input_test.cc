@@ -85,6 +85,7 @@ TEST(InputDesktopGuard, BlocksOnlyWindowsOfAHigherLevel) {
       {7, 0, {0x3000}, "", false, window},
       {7, 100, {0x3000}, "", false, window + Calls{"GetCurrentProcessId()"}},
       {7, 200, {0x3000}, own.back(), false, own},
+      {7, 200, {0x3000}, opened[opened.size() - 3], false, Calls(opened.begin(), opened.end() - 1)},
       {7, 200, {0x3000}, opened.back(), false, opened},
       {7, 200, {0x3000}, token.back(), false, token + Calls{"CloseProcess(200)"}},
       {7, 200, {0x3000}, "GetTokenIntegrityLabel(201, 84)", false, read},
