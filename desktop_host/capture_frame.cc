@@ -5,7 +5,6 @@
 #include <new>
 #include <optional>
 
-#include "desktop_host/encode_jpeg.h"
 #include "input/display_catalogue.h"
 #include "input/input_desktop_guard.h"
 
@@ -74,20 +73,24 @@ CaptureStatus CaptureFrame(ScreenCapture& capture, int32_t display_index, int32_
     const float q = ClampQuality(quality);
     if (!capture.encoded_valid_ || changed || max_dimension != capture.encoded_max_dimension_ ||
         q != capture.encoded_quality_) {
-      JpegEncoderPort& jpeg = *ports.jpeg;
-      if (!jpeg.Holds(WicObject::Factory) &&
-          jpeg.CoCreateInstance(kClsidWicImagingFactory, kClsctxInprocServer,
-                                kIidWicImagingFactory) < 0) {
-        return CaptureStatus::CaptureFailed;
-      }
       int32_t out_width = 0;
       int32_t out_height = 0;
       OutputSize(raw.width, raw.height, max_dimension, &out_width, &out_height);
       // Invalid from here until a JPEG of this picture and these settings exists.
       capture.encoded_valid_ = false;
       ScreenCapture::Frame& encoded = capture.encoded_frame_;
-      if (!EncodeJpeg(jpeg, raw.pixels, raw.width, raw.height, out_width, out_height, q,
-                      &encoded.bytes)) {
+      // A smaller size is made before the encoder, the same whichever codec encodes.
+      const uint8_t* pixels = raw.pixels.data();
+      int32_t stride = raw.width * 4;
+      if (out_width != raw.width || out_height != raw.height) {
+        BoxScaler& scaler = capture.scaler_;
+        if (!scaler.Scale(pixels, raw.width, raw.height, stride, out_width, out_height)) {
+          return CaptureStatus::CaptureFailed;
+        }
+        pixels = scaler.pixels().data();
+        stride = out_width * 4;
+      }
+      if (!ports.encoder->Encode(pixels, out_width, out_height, stride, q, &encoded.bytes)) {
         return CaptureStatus::CaptureFailed;
       }
       encoded.width = out_width;

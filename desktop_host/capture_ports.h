@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "desktop_host/duplication_port.h"
+#include "desktop_host/frame_encoder.h"
 #include "desktop_host/gdi_port.h"
-#include "desktop_host/jpeg_encoder_port.h"
 #include "desktop_host/tick_clock.h"
 #include "input/display_port.h"
 #include "input/session_port.h"
@@ -17,7 +17,7 @@ namespace tesso {
 struct CapturePorts {
   std::unique_ptr<DuplicationPort> duplication;
   std::unique_ptr<GdiPort> gdi;
-  std::unique_ptr<JpegEncoderPort> jpeg;
+  std::unique_ptr<FrameEncoder> encoder;
   std::unique_ptr<TickClock> clock;
   std::unique_ptr<DisplayPort> display;
   std::unique_ptr<SessionPort> session;

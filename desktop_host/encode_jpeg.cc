@@ -6,9 +6,8 @@
 
 namespace tesso {
 
-bool EncodeJpeg(JpegEncoderPort& port, const std::vector<uint8_t>& pixels, int32_t width,
-                int32_t height, int32_t out_width, int32_t out_height, float quality,
-                std::vector<uint8_t>* bytes) {
+bool EncodeJpeg(JpegEncoderPort& port, const uint8_t* pixels, int32_t width, int32_t height,
+                int32_t stride, float quality, std::vector<uint8_t>* bytes) {
   // Every object of this pipeline goes on every path; the factory stays.
   ScopeExit release_pipeline([&port] {
     port.Release(WicObject::PropertyBag);
@@ -16,31 +15,20 @@ bool EncodeJpeg(JpegEncoderPort& port, const std::vector<uint8_t>& pixels, int32
     port.Release(WicObject::Encoder);
     port.Release(WicObject::Stream);
     port.Release(WicObject::Converter);
-    port.Release(WicObject::Scaler);
     port.Release(WicObject::Bitmap);
   });
-  if (width <= 0 || height <= 0 || out_width <= 0 || out_height <= 0) return false;
-  const uint64_t size = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
-  if (pixels.size() != size || size > UINT32_MAX) return false;
+  if (pixels == nullptr || width <= 0 || height <= 0 || stride / 4 < width) return false;
+  const uint64_t size = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
+  if (size > UINT32_MAX) return false;
 
   const uint32_t w = static_cast<uint32_t>(width);
   const uint32_t h = static_cast<uint32_t>(height);
-  const uint32_t out_w = static_cast<uint32_t>(out_width);
-  const uint32_t out_h = static_cast<uint32_t>(out_height);
-  if (port.CreateBitmapFromMemory(w, h, kWicPixelFormat32bppBgr, w * 4, static_cast<uint32_t>(size),
-                                  pixels.data()) < 0) {
+  if (port.CreateBitmapFromMemory(w, h, kWicPixelFormat32bppBgr, static_cast<uint32_t>(stride),
+                                  static_cast<uint32_t>(size), pixels) < 0) {
     return false;
   }
-  WicObject source = WicObject::Bitmap;
-  if (out_w != w || out_h != h) {
-    if (port.CreateBitmapScaler() < 0 ||
-        port.InitializeScaler(WicObject::Bitmap, out_w, out_h, kWicInterpolationFant) < 0) {
-      return false;
-    }
-    source = WicObject::Scaler;
-  }
   if (port.CreateFormatConverter() < 0 ||
-      port.InitializeConverter(source, kWicPixelFormat24bppBgr, kWicDitherNone, 0.0,
+      port.InitializeConverter(WicObject::Bitmap, kWicPixelFormat24bppBgr, kWicDitherNone, 0.0,
                                kWicPaletteCustom) < 0) {
     return false;
   }
@@ -63,9 +51,9 @@ bool EncodeJpeg(JpegEncoderPort& port, const std::vector<uint8_t>& pixels, int32
   }
 
   Guid format = kWicPixelFormat24bppBgr;  // the encoder's answer is not looked at
-  if (port.InitializeFrame() < 0 || port.SetSize(out_w, out_h) < 0 ||
-      port.SetPixelFormat(&format) < 0 || port.WriteSource(WicObject::Converter) < 0 ||
-      port.CommitFrame() < 0 || port.CommitEncoder() < 0) {
+  if (port.InitializeFrame() < 0 || port.SetSize(w, h) < 0 || port.SetPixelFormat(&format) < 0 ||
+      port.WriteSource(WicObject::Converter) < 0 || port.CommitFrame() < 0 ||
+      port.CommitEncoder() < 0) {
     return false;
   }
 

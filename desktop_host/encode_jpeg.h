@@ -1,6 +1,6 @@
-// One picture of 32-bit pixels to one JPEG file, through the imaging pipeline of the JPEG
-// encoder port (bitmap, scaler when the size changes, 24-bit converter, encoder on a memory
-// stream). Capture worker only; the port's factory must already exist.
+// One picture of 32-bit pixels to one JPEG file of the same size, through the imaging pipeline
+// of the JPEG encoder port (bitmap, 24-bit converter, encoder on a memory stream). Capture
+// worker only; the port's factory must already exist.
 #ifndef TESSO_DESKTOP_HOST_ENCODE_JPEG_H_
 #define TESSO_DESKTOP_HOST_ENCODE_JPEG_H_
 
@@ -23,7 +23,6 @@ constexpr Guid kContainerFormatJpeg = {
     0x19E4A5AA, 0x5662, 0x4FC5, {0xA0, 0xC0, 0x17, 0x58, 0x02, 0x8E, 0x10, 0x57}};
 
 constexpr uint32_t kClsctxInprocServer = 1;
-constexpr uint32_t kWicInterpolationFant = 3;
 constexpr uint32_t kWicDitherNone = 0;
 constexpr uint32_t kWicPaletteCustom = 0;
 constexpr uint32_t kWicEncoderNoCache = 2;
@@ -34,12 +33,11 @@ constexpr uint8_t kWicJpegSubsampling444 = 3;
 constexpr uint32_t kStatFlagNoName = 1;
 constexpr uint32_t kStreamSeekSet = 0;
 
-// Encodes `pixels` (width x height, blue-green-red-ignored, rows top down without gaps) at
-// out_width x out_height with `quality` (0.1 .. 1.0) into *bytes. False on any failure, with
-// every object made for it released; *bytes is then unspecified.
-bool EncodeJpeg(JpegEncoderPort& port, const std::vector<uint8_t>& pixels, int32_t width,
-                int32_t height, int32_t out_width, int32_t out_height, float quality,
-                std::vector<uint8_t>* bytes);
+// Encodes `pixels` (width x height, blue-green-red-ignored, rows top down `stride` bytes
+// apart, stride x height bytes in all) with `quality` (0.1 .. 1.0) into *bytes. False on any
+// failure, with every object made for it released; *bytes is then unspecified.
+bool EncodeJpeg(JpegEncoderPort& port, const uint8_t* pixels, int32_t width, int32_t height,
+                int32_t stride, float quality, std::vector<uint8_t>* bytes);
 
 }  // namespace tesso
 

@@ -33,7 +33,6 @@ inline bool operator==(const Guid& a, const Guid& b) {
 enum class WicObject : int32_t {
   Factory,      // IWICImagingFactory
   Bitmap,       // IWICBitmap over the caller's pixels
-  Scaler,       // IWICBitmapScaler
   Converter,    // IWICFormatConverter
   Stream,       // IStream on an HGLOBAL
   Encoder,      // IWICBitmapEncoder
@@ -64,11 +63,6 @@ class JpegEncoderPort {
   virtual int32_t CreateBitmapFromMemory(uint32_t width, uint32_t height, const Guid& format,
                                          uint32_t stride, uint32_t buffer_size,
                                          const uint8_t* pixels) = 0;
-  // Factory->CreateBitmapScaler into Scaler.
-  virtual int32_t CreateBitmapScaler() = 0;
-  // Scaler->Initialize(source, width, height, mode).
-  virtual int32_t InitializeScaler(WicObject source, uint32_t width, uint32_t height,
-                                   uint32_t mode) = 0;
   // Factory->CreateFormatConverter into Converter.
   virtual int32_t CreateFormatConverter() = 0;
   // Converter->Initialize(source, format, dither, no palette, alpha_threshold, palette_type).

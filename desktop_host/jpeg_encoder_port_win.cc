@@ -42,8 +42,6 @@ bool JpegEncoderPortWin::Holds(WicObject object) {
       return factory_ != nullptr;
     case WicObject::Bitmap:
       return bitmap_ != nullptr;
-    case WicObject::Scaler:
-      return scaler_ != nullptr;
     case WicObject::Converter:
       return converter_ != nullptr;
     case WicObject::Stream:
@@ -65,9 +63,6 @@ void JpegEncoderPortWin::Release(WicObject object) {
       break;
     case WicObject::Bitmap:
       bitmap_.Reset();
-      break;
-    case WicObject::Scaler:
-      scaler_.Reset();
       break;
     case WicObject::Converter:
       converter_.Reset();
@@ -91,8 +86,6 @@ IWICBitmapSource* JpegEncoderPortWin::Source(WicObject object) const {
   switch (object) {
     case WicObject::Bitmap:
       return bitmap_.Get();
-    case WicObject::Scaler:
-      return scaler_.Get();
     case WicObject::Converter:
       return converter_.Get();
     default:
@@ -119,18 +112,6 @@ int32_t JpegEncoderPortWin::CreateBitmapFromMemory(uint32_t width, uint32_t heig
   return factory_->CreateBitmapFromMemory(width, height, native_format, stride, buffer_size,
                                           const_cast<BYTE*>(pixels),
                                           bitmap_.ReleaseAndGetAddressOf());
-}
-
-int32_t JpegEncoderPortWin::CreateBitmapScaler() {
-  if (!factory_) return E_POINTER;
-  return factory_->CreateBitmapScaler(scaler_.ReleaseAndGetAddressOf());
-}
-
-int32_t JpegEncoderPortWin::InitializeScaler(WicObject source, uint32_t width, uint32_t height,
-                                             uint32_t mode) {
-  if (!scaler_ || Source(source) == nullptr) return E_POINTER;
-  return scaler_->Initialize(Source(source), width, height,
-                             static_cast<WICBitmapInterpolationMode>(mode));
 }
 
 int32_t JpegEncoderPortWin::CreateFormatConverter() {

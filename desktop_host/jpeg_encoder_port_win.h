@@ -20,9 +20,6 @@ class JpegEncoderPortWin : public JpegEncoderPort {
   int32_t CreateBitmapFromMemory(uint32_t width, uint32_t height, const Guid& format,
                                  uint32_t stride, uint32_t buffer_size,
                                  const uint8_t* pixels) override;
-  int32_t CreateBitmapScaler() override;
-  int32_t InitializeScaler(WicObject source, uint32_t width, uint32_t height,
-                           uint32_t mode) override;
   int32_t CreateFormatConverter() override;
   int32_t InitializeConverter(WicObject source, const Guid& format, uint32_t dither,
                               double alpha_threshold, uint32_t palette_type) override;
@@ -42,12 +39,11 @@ class JpegEncoderPortWin : public JpegEncoderPort {
   int32_t Read(uint8_t* buffer, uint32_t size, uint32_t* read) override;
 
  private:
-  // The bitmap, the scaler or the converter as a pipeline source; null for anything else.
+  // The bitmap or the converter as a pipeline source; null for anything else.
   IWICBitmapSource* Source(WicObject object) const;
 
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
   Microsoft::WRL::ComPtr<IWICBitmap> bitmap_;
-  Microsoft::WRL::ComPtr<IWICBitmapScaler> scaler_;
   Microsoft::WRL::ComPtr<IWICFormatConverter> converter_;
   Microsoft::WRL::ComPtr<IStream> stream_;
   Microsoft::WRL::ComPtr<IWICBitmapEncoder> encoder_;

@@ -40,7 +40,7 @@ ScreenCapture::~ScreenCapture() {
   duplication.Release(DxgiObject::Duplication);
   duplication.Release(DxgiObject::DeviceContext);
   duplication.Release(DxgiObject::Device);
-  ports_->jpeg->Release(WicObject::Factory);
+  ports_->encoder->Release();
 }
 
 bool ScreenCapture::CaptureDisplay(const DisplayInfo& display, bool* changed) {
@@ -98,6 +98,7 @@ void ScreenCapture::ReleaseDevice() {
 
 void ScreenCapture::ResetFrames() {
   raw_image_ = CapturedImage();
+  scaler_.Release();
   encoded_frame_ = Frame();
   encoded_valid_ = false;
   gdi_surface_.Release();
@@ -108,7 +109,7 @@ void ScreenCapture::ReleaseAll() {
   ResetFrames();
   dxgi_failed_monitor_ = MonitorHandle::kNone;
   dxgi_backoff_ms_ = 0;
-  ports_->jpeg->Release(WicObject::Factory);
+  ports_->encoder->Release();
 }
 
 DuplicationResult ScreenCapture::AcquireDuplicatedFrame(const DisplayInfo& display) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "desktop_host/box_scaler.h"
 #include "desktop_host/capture_ports.h"
 #include "desktop_host/capture_status.h"
 #include "desktop_host/gdi_surface.h"
@@ -65,12 +66,12 @@ class ScreenCapture {
   // Takes a picture of `display`; false (the previous picture kept) only when the GDI copy
   // fails. *changed is true only when the picture now differs from the previous one.
   bool CaptureDisplay(const DisplayInfo& display, bool* changed);
-  // Releases the duplication objects; the imaging factory and the pictures stay.
+  // Releases the duplication objects; the encoder's objects and the pictures stay.
   void ReleaseDevice();
   // Empties the picture and the JPEG cache and lets go of the GDI objects kept to take it;
   // sequence numbers keep growing.
   void ResetFrames();
-  // Everything: device, pictures, the GDI objects, the back-off mark and the imaging factory.
+  // Everything: device, pictures, the GDI objects, the back-off mark and the encoder's objects.
   void ReleaseAll();
   // "none" until a picture was taken, then "dxgi" or "gdi": the backend of the last picture.
   const char* GetBackendName() const { return backend_name_; }
@@ -93,7 +94,7 @@ class ScreenCapture {
 
   const bool dxgi_allowed_;
   const std::unique_ptr<CapturePorts> ports_;
-  // The device, its context, the duplication, the staging texture and the imaging factory
+  // The device, its context, the duplication, the staging texture and the encoder's objects
   // are held by the ports; these mirror what they were made for.
   MonitorHandle duplicated_monitor_ = MonitorHandle::kNone;
   uint32_t staging_width_ = 0;  // the size the staging texture was made for
@@ -105,6 +106,7 @@ class ScreenCapture {
   uint64_t dxgi_backoff_ms_ = 0;  // how long that refusal backs off
   GdiSurface gdi_surface_{ports_->gdi.get()};
   CapturedImage raw_image_;
+  BoxScaler scaler_;  // the picture at the asked size, when smaller
   Frame encoded_frame_;
   int64_t next_sequence_ = 1;
   bool encoded_valid_ = false;

@@ -24,6 +24,7 @@
 
 #include "desktop_host/com_apartment.h"
 #include "desktop_host/duplication_port.h"
+#include "desktop_host/frame_encoder.h"
 #include "desktop_host/gdi_port.h"
 #include "desktop_host/jpeg_encoder_port.h"
 #include "desktop_host/screen_capture.h"
@@ -251,8 +252,8 @@ struct FakeJpegEncoderPort : tesso::JpegEncoderPort, Recorder<tesso::WicObject> 
   using O = tesso::WicObject;
   bool Holds(O object) override { return held.count(object) != 0; }
   void Release(O object) override {
-    static const char* const kNames[] = {"WicFactory", "Bitmap",  "Scaler", "Converter",
-                                         "Stream",     "Encoder", "Frame",  "PropertyBag"};
+    static const char* const kNames[] = {"WicFactory", "Bitmap", "Converter",  "Stream",
+                                         "Encoder",    "Frame",  "PropertyBag"};
     Drop(object, kNames);
   }
   int32_t CoCreateInstance(const tesso::Guid& id, uint32_t context,
@@ -263,10 +264,6 @@ struct FakeJpegEncoderPort : tesso::JpegEncoderPort, Recorder<tesso::WicObject> 
                                  uint32_t bytes, const uint8_t* data) override {
     pixels.assign(data, data + bytes);
     return Call({O::Bitmap}, "CreateBitmapFromMemory", w, h, G(format), stride, bytes);
-  }
-  int32_t CreateBitmapScaler() override { return Call({O::Scaler}, "CreateBitmapScaler"); }
-  int32_t InitializeScaler(O source, uint32_t w, uint32_t h, uint32_t mode) override {
-    return Call({}, "InitializeScaler", int(source), w, h, mode);
   }
   int32_t CreateFormatConverter() override { return Call({O::Converter}, "CreateFormatConverter"); }
   int32_t InitializeConverter(O source, const tesso::Guid& format, uint32_t dither, double alpha,
@@ -330,16 +327,47 @@ struct FakeJpegEncoderPort : tesso::JpegEncoderPort, Recorder<tesso::WicObject> 
   tesso::OptionValue quality, subsampling;
 };
 
+// Logs "<name> Encode <w>x<h> <stride> <quality>" and "Release <name>" (when it encoded since
+// the last release); its "JPEG" is the text "JPEG <w>x<h> q<quality> s<3 for 4:4:4, else 1>".
+// Fails the next `fail` encodings.
+struct FakeFrameEncoder : tesso::FrameEncoder {
+  explicit FakeFrameEncoder(std::shared_ptr<CallLog> calls, std::string label = "Encoder")
+      : log(std::move(calls)), name(std::move(label)) {}
+  bool Encode(const uint8_t* data, int32_t width, int32_t height, int32_t stride, float quality,
+              std::vector<uint8_t>* bytes) override {
+    std::ostringstream call, file;
+    call << name << " Encode " << width << "x" << height << " " << stride << " " << quality;
+    log->push_back(call.str());
+    held = true;
+    pixels.assign(data, data + size_t(stride) * height);
+    if (fail > 0) return --fail, false;
+    file << "JPEG " << width << "x" << height << " q" << quality << " s"
+         << (quality >= 0.75f ? 3 : 1);
+    const std::string text = file.str();
+    bytes->assign(text.begin(), text.end());
+    return true;
+  }
+  void Release() override {
+    if (held) log->push_back("Release " + name);
+    held = false;
+  }
+  std::shared_ptr<CallLog> log;
+  std::string name;
+  bool held = false;
+  int fail = 0;
+  std::vector<uint8_t> pixels;  // the last picture's
+};
+
 struct FakeCapture {
   explicit FakeCapture(bool dxgi_allowed = true) {
     auto ports = std::make_unique<tesso::CapturePorts>();
     ports->clock.reset(clock = new FakeTickClock);
     ports->duplication.reset(duplication = new FakeDuplicationPort);
     ports->gdi.reset(gdi = new FakeGdiPort);
-    ports->jpeg.reset(jpeg = new FakeJpegEncoderPort);
+    ports->encoder.reset(encoder = new FakeFrameEncoder(log));
     ports->display.reset(display = new FakeDisplayPort);
     ports->session.reset(session = new FakeSessionPort);
-    duplication->log = gdi->log = jpeg->log = log;
+    duplication->log = gdi->log = log;
     duplication->clock = clock;
     SetDisplay(64, 48);
     capture = std::make_unique<tesso::ScreenCapture>(dxgi_allowed, std::move(ports));
@@ -368,7 +396,7 @@ struct FakeCapture {
   FakeTickClock* clock;
   FakeDuplicationPort* duplication;
   FakeGdiPort* gdi;
-  FakeJpegEncoderPort* jpeg;
+  FakeFrameEncoder* encoder;
   FakeDisplayPort* display;
   FakeSessionPort* session;
   std::unique_ptr<tesso::ScreenCapture> capture;  // owns the fakes above

@@ -1,7 +1,7 @@
 // The capture engine against scripted ports. ScreenCapture: duplication with its retries and
-// back-off, change detection, the GDI fallback and crop, and what is released when. EncodeJpeg
-// and CaptureFrame: the imaging calls, output size and quality, the JPEG cache, and the
-// desktop guard around the picture.
+// back-off, change detection, the GDI fallback and crop, and what is released when.
+// CaptureFrame: output size, scaling and quality, the JPEG cache, and the desktop guard around
+// the picture.
 #include <cmath>
 #include <functional>
 #include <string>
@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "desktop_host/capture_frame.h"
-#include "desktop_host/encode_jpeg.h"
 #include "desktop_host/screen_capture.h"
 #include "tests/fakes/fake_capture.h"
 
@@ -188,10 +187,10 @@ TEST_F(ScreenCaptureTest, GdiKeepsItsObjectsForTheDisplayAndGivesThemBackOnEvery
   const Act capture = [this] { return f_.capture->CaptureDisplay(display_, &changed_); };
   const std::string made = "GetDC 0 -> 4, CreateCompatibleDC 4 -> 5, CreateDIBSection 4 0 -> ";
   const std::string gone = kGdiGone + ", ";
-  // With duplication set up, a staging texture and an imaging factory as well.
+  // With duplication set up, a staging texture and the encoder's objects as well.
   const Script held = [](auto f, auto) {
     f->duplication->held.insert(tesso::DxgiObject::StagingTexture);
-    f->jpeg->held.insert(tesso::WicObject::Factory);
+    f->encoder->held = true;
   };
   const struct {
     const char* name;
@@ -219,10 +218,10 @@ TEST_F(ScreenCaptureTest, GdiKeepsItsObjectsForTheDisplayAndGivesThemBackOnEvery
       {"pictures reset", {}, [this] { return f_.capture->ResetFrames(), false; }, kGdiGone, false},
       {"all released", held, [this] { return f_.capture->ReleaseAll(), false; },
        "Release Duplication, Release StagingTexture, " + kDeviceGone.substr(21) + kGdiGone +
-           ", Release WicFactory",
+           ", Release Encoder",
        false},
       {"destroyed", held, [this] { return f_.capture.reset(), false; },
-       gone + "Release StagingTexture, " + kDeviceGone + "Release WicFactory", false},
+       gone + "Release StagingTexture, " + kDeviceGone + "Release Encoder", false},
       {"a duplicated frame",
        [](auto f, auto) {
          f->duplication->frames = {{0, 1}};
@@ -266,27 +265,6 @@ class CaptureFrameTest : public ::testing::Test {
   FakeCapture f_;
 };
 
-TEST_F(CaptureFrameTest, EncodeJpegRunsOnePipelineAndReleasesItOnEveryPath) {
-  std::vector<uint8_t> pixels = Pixels(4 * 2 * 4, 3), bytes;
-  f_.jpeg->held = {tesso::WicObject::Factory};
-  ASSERT_TRUE(tesso::EncodeJpeg(*f_.jpeg, pixels, 4, 2, 2, 1, 0.5f, &bytes));
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "JPEG 2x1 q0.5 s1");
-  EXPECT_EQ(f_.jpeg->pixels, pixels);
-  EXPECT_EQ(f_.Take(),
-            "CreateBitmapFromMemory 4 2 6FDDC324:0E 16 32, CreateBitmapScaler, "
-            "InitializeScaler 1 2 1 3, CreateFormatConverter, "
-            "InitializeConverter 2 6FDDC324:0C 0 0 0, CreateStreamOnHGlobal 1, "
-            "CreateEncoder 19E4A5AA:57, InitializeEncoder 2, CreateNewFrame, "
-            "WriteOption q 4 0.5 0, WriteOption s 17 0 1, InitializeFrame, SetSize 2x1, "
-            "SetPixelFormat 6FDDC324:0C, WriteSource 3, CommitFrame, CommitEncoder, Stat 1, "
-            "Seek 0 0, Read 16, Release PropertyBag, Release Frame, Release Encoder, "
-            "Release Stream, Release Converter, Release Scaler, Release Bitmap");
-  f_.jpeg->fail["Read"] = {-1};
-  EXPECT_FALSE(tesso::EncodeJpeg(*f_.jpeg, pixels, 4, 2, 2, 1, 0.5f, &bytes));
-  EXPECT_FALSE(tesso::EncodeJpeg(*f_.jpeg, {}, 0, 2, 2, 1, 0.5f, &bytes));
-  EXPECT_EQ(f_.jpeg->held, std::set<tesso::WicObject>{tesso::WicObject::Factory});
-}
-
 TEST_F(CaptureFrameTest, TheLongerSideBecomesTheMaximumAndTheQualityIsClamped) {
   const struct {
     int32_t width, height, max_dimension;
@@ -302,7 +280,14 @@ TEST_F(CaptureFrameTest, TheLongerSideBecomesTheMaximumAndTheQualityIsClamped) {
     f_.SetDisplay(c.width, c.height);
     EXPECT_EQ(Capture(c.max_dimension, c.quality), c.frame);
   }
-  EXPECT_EQ(f_.jpeg->pixels, f_.gdi->screen);
+  EXPECT_EQ(f_.encoder->pixels, f_.gdi->screen);
+  // Smaller: the encoder gets the area averages (bytes 7i + 1 of a 4 x 2 screen), rows packed.
+  f_.SetDisplay(4, 2);
+  f_.Take();
+  EXPECT_EQ(Capture(2), "0 2x1 #6 JPEG 2x1 q0.8 s3");
+  const std::string calls = f_.Take();
+  EXPECT_EQ(calls.substr(calls.rfind(", ") + 2), "Encoder Encode 2x1 8 0.8");
+  EXPECT_EQ(f_.encoder->pixels, (std::vector<uint8_t>{71, 78, 85, 92, 127, 134, 141, 148}));
 }
 
 TEST_F(CaptureFrameTest, TheJpegIsKeptUntilThePictureOrTheSettingsChange) {
@@ -317,12 +302,10 @@ TEST_F(CaptureFrameTest, TheJpegIsKeptUntilThePictureOrTheSettingsChange) {
   EXPECT_EQ(Capture(32, 0.6), "0 32x20 #5 JPEG 32x20 q0.6 s1");
   f_.Take();
   f_.capture->ReleaseAll();
-  EXPECT_EQ(
-      f_.Take(),
-      "SelectObject 5 100 -> 6, DeleteObject 6, DeleteDC 5, ReleaseDC 0 4, Release WicFactory");
-  f_.jpeg->fail["CommitEncoder"] = {-1};
+  EXPECT_EQ(f_.Take(),
+            "SelectObject 5 100 -> 6, DeleteObject 6, DeleteDC 5, ReleaseDC 0 4, Release Encoder");
+  f_.encoder->fail = 1;
   EXPECT_EQ(Capture(32, 0.6), "3 0x0 #0 ");
-  EXPECT_NE(f_.Take().find("CoCreateInstance"), std::string::npos);
   EXPECT_EQ(Capture(32, 0.6), "0 32x20 #6 JPEG 32x20 q0.6 s1");  // no JPEG was kept
 }
 

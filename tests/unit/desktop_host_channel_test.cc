@@ -272,10 +272,10 @@ TEST_F(DesktopHostChannelTest, OneCaptureInFlightKeepsItsDisplayAndAStaleOneIsAn
     Release();
     EXPECT_EQ(Wait(first), c.reply);
     EXPECT_EQ(Reply("captureDiagnostics"), Diagnostics(c.diagnostics));
-    // Switching off released the imaging factory, which a capture keeps otherwise.
+    // Switching off released the encoder's objects, which a capture keeps otherwise.
     const bool off = c.diagnostics[0] == '0';
     poster_->WaitForPosts(off ? 2 : 1);
-    EXPECT_EQ(fake_.jpeg->held.empty(), off);
+    EXPECT_EQ(fake_.encoder->held, !off);
   }
 }
 
@@ -313,7 +313,7 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheRe
   poster_->WaitForPosts(1 + 32 + 1);
   service_->DrainCompletions();
   for (const int id : waiting) EXPECT_EQ(messenger_.ReplyTo(id), kTrue);
-  EXPECT_TRUE(fake_.jpeg->held.empty());
+  EXPECT_FALSE(fake_.encoder->held);
 }
 
 }  // namespace
