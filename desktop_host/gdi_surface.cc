@@ -58,10 +58,7 @@ void GdiSurface::Release() {
   memory_ = DcHandle::kNone;
   section_ = GdiObjectHandle::kNone;
   previous_ = GdiObjectHandle::kNone;
-  bits_ = nullptr;
-  monitor_ = MonitorHandle::kNone;
-  width_ = 0;
-  height_ = 0;
+  bits_ = nullptr;  // the monitor and size are looked at only while a section exists
 }
 
 }  // namespace tesso
