@@ -39,6 +39,7 @@ bool TurboJpegEncoder::Encode(const uint8_t* pixels, int32_t width, int32_t heig
   bytes->resize(bound);
   unsigned char* out = bytes->data();
   unsigned long size = bound;
+  // The accurate DCT: with the SIMD code the fast one measured no quicker.
   if (tjCompress2(handle_, pixels, width, stride, height, TJPF_BGRX, &out, &size, subsampling,
                   LibjpegQuality(quality), TJFLAG_NOREALLOC) != 0 ||
       out != bytes->data() || size == 0 || size > bound) {

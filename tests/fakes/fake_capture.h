@@ -38,6 +38,14 @@ namespace tesso_test {
 constexpr uintptr_t kFakeMonitor = 0x10001;
 using CallLog = std::vector<std::string>;
 
+// The calls in `log` as "call, call, ...", forgotten.
+inline std::string TakeCalls(CallLog* log) {
+  std::string text;
+  for (const std::string& call : *log) text += (text.empty() ? "" : ", ") + call;
+  log->clear();
+  return text;
+}
+
 // Logs "<name> <arguments...>" and answers from `fail` (a call's name -> its answers in turn,
 // 0 after them); the objects of a call that succeeds are held until dropped.
 template <typename Object>
@@ -385,12 +393,7 @@ struct FakeCapture {
     session->session = tesso::SessionInfoEx{1, state == State::SessionLocked ? 0 : 1};
   }
   // The calls so far as "call, call, ...", forgotten.
-  std::string Take() {
-    std::string text;
-    for (const std::string& call : *log) text += (text.empty() ? "" : ", ") + call;
-    log->clear();
-    return text;
-  }
+  std::string Take() { return TakeCalls(log.get()); }
 
   std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
   FakeTickClock* clock;

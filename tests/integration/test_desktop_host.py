@@ -1,7 +1,8 @@
 """"com.vel.halvo/desktop_host" in tesso.exe: real frames, and input as a Windows window gets it,
 on one and three displays. The input probe (tests/probe) covers the screen but for a strip at the
 bottom (Wine confines the X pointer to a window covering a whole monitor): its pad (the upper 693
-rows), its edit control below. Capture comes first, with the caret off so that nothing blinks."""
+rows), its edit control below. Capture comes first, with the caret off so that nothing blinks.
+Frames are checked through libjpeg-turbo and through the imaging component that backs it."""
 
 import contextlib
 import io
@@ -20,8 +21,8 @@ PAD, WHITE, RED = (0x20, 0x60, 0xC0), (0xFF, 0xFF, 0xFF), (0xFF, 0x00, 0x00)
 
 
 @contextlib.contextmanager
-def desktop(screens):
-    session = start(screens=screens)
+def desktop(screens, env=None):
+    session = start(screens=screens, env=env)
     try:
         assert {"channel": CHANNEL, "set": True} in [e.data for e in session.events
                                                           if e.name == "set_callback"]
@@ -46,6 +47,12 @@ def desk():
         yield session
 
 
+@pytest.fixture
+def wic_desk():  # the same, its frames encoded by the imaging component alone
+    with desktop(("%dx%dx24" % (WIDTH, HEIGHT),), {"TESSO_FRAME_ENCODER": "wic"}) as session:
+        yield session
+
+
 def frame_of(reply, size=None):
     frame = Frame.from_reply(reply)
     assert frame is not None, reply
@@ -61,7 +68,9 @@ def assert_colour(frame, fx, fy, colour):
     assert all(abs(a - b) <= 24 for a, b in zip(pixel, colour)), (pixel, colour)  # JPEG's error
 
 
-def test_frames_show_the_screen_at_the_asked_size_and_change_with_it(desk):
+@pytest.mark.parametrize("host", ["desk", "wic_desk"])
+def test_frames_show_the_screen_at_the_asked_size_and_change_with_it(request, host):
+    desk = request.getfixturevalue(host)
     assert_reply(desk.host.set_capture(True), None)
     before = desk.host.diagnostics().value
     for max_dimension, size in [(None, (1920, 1080)), (1000, (1000, 563)), (1, (1, 1))]:
@@ -82,6 +91,15 @@ def test_frames_show_the_screen_at_the_asked_size_and_change_with_it(desk):
         assert_colour(changed, 0.5, 0.3, RED)
     finally:
         desk.probe.command("fill 2060c0")
+
+
+def test_turbo_frames_honour_the_quality_and_its_chroma_threshold(desk):
+    assert_reply(desk.host.set_capture(True), None)
+    sizes = [len(frame_of(desk.host.capture(1000, q)).data) for q in (0.9, 0.6, 0.3)]
+    assert sizes[0] > sizes[1] > sizes[2], sizes
+    # The luma component's sampling factors in the frame header: 1x1 is 4:4:4, 2x2 is 4:2:0.
+    assert [Image.open(io.BytesIO(frame_of(desk.host.capture(1000, q)).data)).layer[0][1:3]
+            for q in (0.75, 0.7499)] == [(1, 1), (2, 2)]
 
 
 def fraction(pixel, size):

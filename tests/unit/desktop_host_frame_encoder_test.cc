@@ -17,68 +17,48 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class WicFrameEncoderTest : public ::testing::Test {
- protected:
-  WicFrameEncoderTest() : port_(new FakeJpegEncoderPort), encoder_(UniquePort()) {
-    port_->log = log_;
-  }
-  std::unique_ptr<tesso::JpegEncoderPort> UniquePort() {
-    return std::unique_ptr<tesso::JpegEncoderPort>(port_);
-  }
-  std::string Take() {
-    std::string text;
-    for (const std::string& call : *log_) text += (text.empty() ? "" : ", ") + call;
-    log_->clear();
-    return text;
-  }
-
-  std::shared_ptr<CallLog> log_ = std::make_shared<CallLog>();
-  FakeJpegEncoderPort* port_;  // owned by encoder_
-  tesso::WicFrameEncoder encoder_;
-};
-
-TEST_F(WicFrameEncoderTest, OnePipelinePerPictureOnAFactoryKeptUntilRelease) {
-  const std::string pipeline =
-      "CreateBitmapFromMemory 4 2 6FDDC324:0E 20 40, CreateFormatConverter, "
-      "InitializeConverter 1 6FDDC324:0C 0 0 0, CreateStreamOnHGlobal 1, "
-      "CreateEncoder 19E4A5AA:57, InitializeEncoder 2, CreateNewFrame, ";
-  const std::string commit =
-      "InitializeFrame, SetSize 4x2, SetPixelFormat 6FDDC324:0C, WriteSource 2, CommitFrame, "
-      "CommitEncoder, Stat 1, Seek 0 0, Read ";
-  const std::string release =
-      ", Release PropertyBag, Release Frame, Release Encoder, Release Stream, Release Converter, "
-      "Release Bitmap";
-  const std::string create = "CoCreateInstance 317D06E8:C2 1 EC5EC8A9:70, ";
+TEST(WicFrameEncoderTest, OnePipelinePerPictureOnAFactoryKeptUntilRelease) {
+  auto* port = new FakeJpegEncoderPort;
+  port->log = std::make_shared<CallLog>();
+  tesso::WicFrameEncoder encoder{std::unique_ptr<tesso::JpegEncoderPort>(port)};
+  auto pipeline = [](const std::string& options, const char* read) {
+    return "CreateBitmapFromMemory 4 2 6FDDC324:0E 20 40, CreateFormatConverter, "
+           "InitializeConverter 1 6FDDC324:0C 0 0 0, CreateStreamOnHGlobal 1, "
+           "CreateEncoder 19E4A5AA:57, InitializeEncoder 2, CreateNewFrame, " +
+           options +
+           ", InitializeFrame, SetSize 4x2, SetPixelFormat 6FDDC324:0C, WriteSource 2, "
+           "CommitFrame, CommitEncoder, Stat 1, Seek 0 0, Read " +
+           read +
+           ", Release PropertyBag, Release Frame, Release Encoder, Release Stream, "
+           "Release Converter, Release Bitmap";
+  };
+  const std::string create = "CoCreateInstance 317D06E8:C2 1 EC5EC8A9:70";
+  const std::string half = "WriteOption q 4 0.5 0, WriteOption s 17 0 1";
   const struct {
-    const char* name;
-    const char* fail;  // the call that fails first, if any
+    std::string fail;  // the call that fails, if any
     float quality;
     const char* file;  // when encoded
     std::string calls;
   } cases[] = {
-      {"the first picture", "", 0.5f, "JPEG 4x2 q0.5 s1",
-       create + pipeline + "WriteOption q 4 0.5 0, WriteOption s 17 0 1, " + commit + "16" +
-           release},
-      {"the next, at 0.75", "", 0.75f, "JPEG 4x2 q0.75 s3",
-       pipeline + "WriteOption q 4 0.75 0, WriteOption s 17 0 3, " + commit + "17" + release},
-      {"a failed read", "Read", 0.5f, nullptr,
-       pipeline + "WriteOption q 4 0.5 0, WriteOption s 17 0 1, " + commit + "16" + release},
-      {"no factory", "CoCreateInstance", 0.5f, nullptr,
-       "Release WicFactory, CoCreateInstance 317D06E8:C2 1 EC5EC8A9:70"},
+      {"", 0.5f, "JPEG 4x2 q0.5 s1", create + ", " + pipeline(half, "16")},
+      {"", 0.75f, "JPEG 4x2 q0.75 s3",
+       pipeline("WriteOption q 4 0.75 0, WriteOption s 17 0 3", "17")},
+      {"Read", 0.5f, nullptr, pipeline(half, "16")},
+      {"CoCreateInstance", 0.5f, nullptr, "Release WicFactory, " + create},
   };
   std::vector<uint8_t> pixels = Pixels(20 * 2, 3), bytes;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    port_->fail[c.fail] = {-1};
-    if (std::string(c.fail) == "CoCreateInstance") encoder_.Release();
-    EXPECT_EQ(encoder_.Encode(pixels.data(), 4, 2, 20, c.quality, &bytes), c.file != nullptr);
-    EXPECT_EQ(Take(), c.calls);
+    SCOPED_TRACE(c.calls);
+    port->fail[c.fail] = {-1};
+    if (c.fail == "CoCreateInstance") encoder.Release();
+    EXPECT_EQ(encoder.Encode(pixels.data(), 4, 2, 20, c.quality, &bytes), c.file != nullptr);
+    EXPECT_EQ(TakeCalls(port->log.get()), c.calls);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.file ? c.file : "JPEG 4x2 q0.5 s1");
   }
-  EXPECT_EQ(port_->pixels, pixels);
-  EXPECT_FALSE(encoder_.Encode(pixels.data(), 4, 2, 15, 0.5f, &bytes));  // stride too short
-  EXPECT_FALSE(encoder_.Encode(nullptr, 4, 2, 20, 0.5f, &bytes));
-  EXPECT_EQ(port_->held, std::set<tesso::WicObject>{tesso::WicObject::Factory});
+  EXPECT_EQ(port->pixels, pixels);
+  EXPECT_FALSE(encoder.Encode(pixels.data(), 4, 2, 15, 0.5f, &bytes));  // stride too short
+  EXPECT_FALSE(encoder.Encode(nullptr, 4, 2, 20, 0.5f, &bytes));
+  EXPECT_EQ(port->held, std::set<tesso::WicObject>{tesso::WicObject::Factory});
 }
 
 TEST(FallbackFrameEncoderTest, TheSecondEncodesOnlyWhatTheFirstCannot) {
