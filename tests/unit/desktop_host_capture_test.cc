@@ -213,6 +213,15 @@ TEST_F(ScreenCaptureTest, GdiKeepsItsObjectsForTheDisplayAndGivesThemBackOnEvery
          f->gdi->fail["CreateDIBSection"] = {-1};
        },
        capture, gone + made + "0, DeleteDC 5, ReleaseDC 0 4", false},
+      {"no memory context for another display",
+       [](auto f, auto d) {
+         d->monitor = MonitorHandle{7};
+         f->gdi->fail["CreateCompatibleDC"] = {-1};
+       },
+       capture, gone + "GetDC 0 -> 4, CreateCompatibleDC 4 -> 0, ReleaseDC 0 4", false},
+      {"no screen context for a wider display",
+       [](auto f, auto d) { d->left = 9, f->gdi->fail["GetDC"] = {-1}; }, capture,
+       gone + "GetDC 0 -> 0", false},
       {"a failed copy", [](auto f, auto) { f->gdi->fail["BitBlt"] = {-1}; }, capture,
        "BitBlt 2 0 0 4 2 1 10 20 40CC0020, GdiFlush, " + kGdiGone, false},
       {"pictures reset", {}, [this] { return f_.capture->ResetFrames(), false; }, kGdiGone, false},
