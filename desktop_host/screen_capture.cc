@@ -1,5 +1,6 @@
 #include "desktop_host/screen_capture.h"
 
+#include <algorithm>
 #include <climits>
 #include <utility>
 #include <vector>
@@ -17,9 +18,6 @@ constexpr uint32_t kD3d11SdkVersion = 7;
 constexpr uint32_t kUsageStaging = 3;
 constexpr uint32_t kCpuAccessRead = 0x20000;
 constexpr uint32_t kMapRead = 1;
-constexpr uint32_t kBiRgb = 0;
-constexpr uint32_t kDibRgbColors = 0;
-constexpr uint32_t kSrcCopyCaptureBlt = 0x40CC0020;
 
 }  // namespace
 
@@ -36,6 +34,7 @@ ScreenCapture::ScreenCapture(bool dxgi_allowed, std::unique_ptr<CapturePorts> po
 ScreenCapture::~ScreenCapture() {
   raw_image_ = CapturedImage();
   encoded_frame_ = Frame();
+  gdi_surface_.Release();
   DuplicationPort& duplication = *ports_->duplication;
   duplication.Release(DxgiObject::StagingTexture);
   duplication.Release(DxgiObject::Duplication);
@@ -47,14 +46,23 @@ ScreenCapture::~ScreenCapture() {
 bool ScreenCapture::CaptureDisplay(const DisplayInfo& display, bool* changed) {
   *changed = false;
   const MonitorHandle monitor = display.monitor;
-  if (monitor == dxgi_failed_monitor_ &&
-      ports_->clock->GetTickCount64() - dxgi_failed_at_ >= kDxgiBackoffMs) {
+  // Refusals count for their display only: another one starts from nothing.
+  if (monitor != dxgi_failed_monitor_) {
     dxgi_failed_monitor_ = MonitorHandle::kNone;
+    dxgi_backoff_ms_ = 0;
   }
-  if (dxgi_allowed_ && monitor != dxgi_failed_monitor_) {
+  const bool backed_off =
+      dxgi_backoff_ms_ != 0 && ports_->clock->GetTickCount64() - dxgi_failed_at_ < dxgi_backoff_ms_;
+  if (dxgi_allowed_ && !backed_off) {
     for (int attempt = 0; attempt < kDxgiAttempts; ++attempt) {
       const DuplicationResult result = AcquireDuplicatedFrame(display);
+      if (result == DuplicationResult::NewFrame || result == DuplicationResult::NoNewFrame) {
+        dxgi_failed_monitor_ = MonitorHandle::kNone;
+        dxgi_backoff_ms_ = 0;
+      }
       if (result == DuplicationResult::NewFrame) {
+        // Duplication serves this display again: the GDI copy's objects are not needed.
+        gdi_surface_.Release();
         *changed = true;
         backend_name_ = "dxgi";
         return true;
@@ -64,6 +72,9 @@ bool ScreenCapture::CaptureDisplay(const DisplayInfo& display, bool* changed) {
         break;
       }
       if (result == DuplicationResult::DxgiUnavailable) {
+        dxgi_backoff_ms_ = dxgi_backoff_ms_ == 0
+                               ? kDxgiBackoffMs
+                               : std::min(2 * dxgi_backoff_ms_, kDxgiMaxBackoffMs);
         dxgi_failed_monitor_ = monitor;
         dxgi_failed_at_ = ports_->clock->GetTickCount64();
         break;
@@ -90,12 +101,14 @@ void ScreenCapture::ResetFrames() {
   scaler_.Release();
   encoded_frame_ = Frame();
   encoded_valid_ = false;
+  gdi_surface_.Release();
 }
 
 void ScreenCapture::ReleaseAll() {
   ReleaseDevice();
   ResetFrames();
   dxgi_failed_monitor_ = MonitorHandle::kNone;
+  dxgi_backoff_ms_ = 0;
   ports_->encoder->Release();
 }
 
@@ -249,36 +262,9 @@ bool ScreenCapture::CaptureDisplayGdi(const DisplayInfo& display, bool* changed)
   const int64_t w = static_cast<int64_t>(display.right) - display.left;
   const int64_t h = static_cast<int64_t>(display.bottom) - display.top;
   if (w <= 0 || h <= 0 || w > INT32_MAX / 4 || h > INT32_MAX) return false;
-
-  GdiPort& gdi = *ports_->gdi;
-  const DcHandle screen = gdi.GetDC(WindowHandle::kNone);
-  if (screen == DcHandle::kNone) return false;
-  ScopeExit release_screen([&] { gdi.ReleaseDC(WindowHandle::kNone, screen); });
-  const DcHandle memory = gdi.CreateCompatibleDC(screen);
-  if (memory == DcHandle::kNone) return false;
-  ScopeExit delete_memory([&] { gdi.DeleteDC(memory); });
-
   const int32_t width = static_cast<int32_t>(w);
   const int32_t height = static_cast<int32_t>(h);
-  BitmapInfoHeader header;
-  header.size = 40;
-  header.width = width;
-  header.height = -height;  // top-down rows
-  header.planes = 1;
-  header.bit_count = 32;
-  header.compression = kBiRgb;
-  uint8_t* bits = nullptr;
-  const GdiObjectHandle bitmap = gdi.CreateDIBSection(screen, header, kDibRgbColors, &bits);
-  if (bitmap == GdiObjectHandle::kNone) return false;
-  ScopeExit delete_bitmap([&] { gdi.DeleteObject(bitmap); });
-  if (bits == nullptr) return false;
-
-  const GdiObjectHandle previous = gdi.SelectObject(memory, bitmap);
-  ScopeExit deselect([&] { gdi.SelectObject(memory, previous); });
-  const bool copied = gdi.BitBlt(memory, 0, 0, width, height, screen, display.left, display.top,
-                                 kSrcCopyCaptureBlt);
-  gdi.GdiFlush();
-  if (!copied) return false;
+  if (!gdi_surface_.Copy(display.monitor, display.left, display.top, width, height)) return false;
 
   // Compared with the previous picture straight from the section, which is copied only from
   // its first differing row on: an unchanged screen costs one comparison and no copy.
@@ -287,8 +273,8 @@ bool ScreenCapture::CaptureDisplayGdi(const DisplayInfo& display, bool* changed)
                           height == raw_image_.height &&
                           raw_image_.pixels.size() == row * static_cast<size_t>(height);
   raw_image_.pixels.resize(row * static_cast<size_t>(height));
-  *changed = CopyChangedRows(bits, row, row, static_cast<size_t>(height), !same_shape,
-                             raw_image_.pixels.data());
+  *changed = CopyChangedRows(gdi_surface_.bits(), row, row, static_cast<size_t>(height),
+                             !same_shape, raw_image_.pixels.data());
   raw_image_.monitor = display.monitor;
   raw_image_.width = width;
   raw_image_.height = height;

@@ -13,6 +13,7 @@
 #include "desktop_host/box_scaler.h"
 #include "desktop_host/capture_ports.h"
 #include "desktop_host/capture_status.h"
+#include "desktop_host/gdi_surface.h"
 #include "input/display_catalogue.h"
 
 namespace tesso {
@@ -49,7 +50,11 @@ class ScreenCapture {
   };
 
   static constexpr uint32_t kFirstFrameWaitMs = 200;
+  // A refusal backs duplication off for 30 s on that display; each refusal that follows on
+  // it doubles that, up to 240 s: a machine that never duplicates (Wine) pays the set-up's
+  // stall once in four minutes, and one that recovers gets duplication back within them.
   static constexpr uint64_t kDxgiBackoffMs = 30000;
+  static constexpr uint64_t kDxgiMaxBackoffMs = 240000;
   static constexpr int kDxgiAttempts = 2;
 
   // Creates no device object. `ports` must hold all six ports.
@@ -63,9 +68,10 @@ class ScreenCapture {
   bool CaptureDisplay(const DisplayInfo& display, bool* changed);
   // Releases the duplication objects; the encoder's objects and the pictures stay.
   void ReleaseDevice();
-  // Empties the picture and the JPEG cache; sequence numbers keep growing.
+  // Empties the picture and the JPEG cache and lets go of the GDI objects kept to take it;
+  // sequence numbers keep growing.
   void ResetFrames();
-  // Everything: device, pictures, the back-off mark and the encoder's objects.
+  // Everything: device, pictures, the GDI objects, the back-off mark and the encoder's objects.
   void ReleaseAll();
   // "none" until a picture was taken, then "dxgi" or "gdi": the backend of the last picture.
   const char* GetBackendName() const { return backend_name_; }
@@ -93,8 +99,12 @@ class ScreenCapture {
   MonitorHandle duplicated_monitor_ = MonitorHandle::kNone;
   uint32_t staging_width_ = 0;  // the size the staging texture was made for
   uint32_t staging_height_ = 0;
+  // The display of the last refusal, kept past the back-off so that a repeat is known; none
+  // after a duplication that worked or a capture of another display.
   MonitorHandle dxgi_failed_monitor_ = MonitorHandle::kNone;
   uint64_t dxgi_failed_at_ = 0;
+  uint64_t dxgi_backoff_ms_ = 0;  // how long that refusal backs off
+  GdiSurface gdi_surface_{ports_->gdi.get()};
   CapturedImage raw_image_;
   BoxScaler scaler_;  // the picture at the asked size, when smaller
   Frame encoded_frame_;

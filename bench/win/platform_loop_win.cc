@@ -2,13 +2,15 @@
 // click costs, without any of our code, as the yardsticks for the desktop host's round trips
 // (bench/desktop_host_bench.py runs both in one Wine session).
 //
-//   tesso_platform_loop.exe bitblt|encode|click ITERATIONS
+//   tesso_platform_loop.exe bitblt|encode|kept|floor|click ITERATIONS
 //
 // bitblt: screen context, memory context, a top-down 32-bit DIB section, BitBlt with
-// CAPTUREBLT, GdiFlush, the copy of the pixels out, and the clean-up: what one GDI picture costs.
+// CAPTUREBLT, GdiFlush, the copy of the pixels out, and the clean-up: a GDI picture set up anew.
 // encode: the same, then the WIC JPEG pipeline at full size (bitmap from memory, conversion to
 // 24-bit BGR, encoder on a memory stream with the quality and subsampling options, commit,
 // the bytes read back).
+// kept: BitBlt into a DIB section made once, on a thread of its own: the floor of a picture.
+// floor: the same, then one JPEG of the section (libjpeg-turbo when built in, else WIC).
 // click: a left click at the centre of the screen as three SendInput calls (move, down, up with
 // absolute virtual-desktop coordinates) with 15 ms and 30 ms sleeps between them, from a
 // process that shows a small window, as tesso.exe does (Wine moves the X pointer only for such).
@@ -24,7 +26,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "bench/win/screen_floor_win.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -60,58 +65,6 @@ bool CaptureScreen(int width, int height, std::vector<uint8_t>* pixels) {
   return ok;
 }
 
-bool WriteOption(IPropertyBag2* options, const wchar_t* name, VARIANT value) {
-  PROPBAG2 option{};
-  option.pstrName = const_cast<wchar_t*>(name);
-  return SUCCEEDED(options->Write(1, &option, &value));
-}
-
-bool Encode(IWICImagingFactory* factory, std::vector<uint8_t>& pixels, int width, int height,
-            std::vector<uint8_t>* out) {
-  ComPtr<IWICBitmap> bitmap;
-  ComPtr<IWICFormatConverter> converter;
-  ComPtr<IStream> stream;
-  ComPtr<IWICBitmapEncoder> encoder;
-  ComPtr<IWICBitmapFrameEncode> frame;
-  ComPtr<IPropertyBag2> options;
-  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-  if (FAILED(factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat32bppBGR, width * 4,
-                                             static_cast<UINT>(pixels.size()), pixels.data(),
-                                             bitmap.GetAddressOf())) ||
-      FAILED(factory->CreateFormatConverter(converter.GetAddressOf())) ||
-      FAILED(converter->Initialize(bitmap.Get(), GUID_WICPixelFormat24bppBGR,
-                                   WICBitmapDitherTypeNone, nullptr, 0.0,
-                                   WICBitmapPaletteTypeCustom)) ||
-      FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())) ||
-      FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.GetAddressOf())) ||
-      FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
-      FAILED(encoder->CreateNewFrame(frame.GetAddressOf(), options.GetAddressOf()))) {
-    return false;
-  }
-  VARIANT quality{};
-  quality.vt = VT_R4;
-  quality.fltVal = 0.8f;
-  VARIANT subsampling{};
-  subsampling.vt = VT_UI1;
-  subsampling.bVal = 3;
-  if (!WriteOption(options.Get(), L"ImageQuality", quality) ||
-      !WriteOption(options.Get(), L"JpegYCrCbSubsampling", subsampling) ||
-      FAILED(frame->Initialize(options.Get())) || FAILED(frame->SetSize(width, height)) ||
-      FAILED(frame->SetPixelFormat(&format)) ||
-      FAILED(frame->WriteSource(converter.Get(), nullptr)) || FAILED(frame->Commit()) ||
-      FAILED(encoder->Commit())) {
-    return false;
-  }
-  STATSTG stat{};
-  if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return false;
-  LARGE_INTEGER start{};
-  if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) return false;
-  out->resize(static_cast<size_t>(stat.cbSize.QuadPart));
-  ULONG read = 0;
-  return SUCCEEDED(stream->Read(out->data(), static_cast<ULONG>(out->size()), &read)) &&
-         read == out->size();
-}
-
 bool Click() {
   const DWORD flags[] = {0xC001, 0xC003, 0xC005};  // move, left down, left up
   const DWORD pauses[] = {15, 30, 0};
@@ -129,14 +82,16 @@ bool Click() {
 
 int Run(int argc, char** argv) {
   if (argc != 3) {
-    std::printf("usage: tesso_platform_loop.exe bitblt|encode|click ITERATIONS\n");
+    std::printf("usage: tesso_platform_loop.exe bitblt|encode|kept|floor|click ITERATIONS\n");
     return 2;
   }
   const std::string mode = argv[1];
   const int iterations = std::atoi(argv[2]);
   const bool encode = mode == "encode";
   const bool click = mode == "click";
-  if ((!encode && !click && mode != "bitblt") || iterations <= 0) return 2;
+  const bool floor = mode == "floor";
+  const bool kept = floor || mode == "kept";
+  if ((!encode && !click && !kept && mode != "bitblt") || iterations <= 0) return 2;
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
   ComPtr<IWICImagingFactory> factory;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -156,20 +111,40 @@ int Run(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
   std::vector<uint8_t> pixels, jpeg;
   std::string times;
-  for (int i = 0; i < iterations; ++i) {
-    LARGE_INTEGER begin, end;
-    QueryPerformanceCounter(&begin);
-    if (click ? !Click() : !CaptureScreen(width, height, &pixels)) return 1;
-    if (encode && !Encode(factory.Get(), pixels, width, height, &jpeg)) return 1;
-    QueryPerformanceCounter(&end);
-    char ms[32];
-    std::snprintf(ms, sizeof ms, "%s%.3f", i ? "," : "",
-                  1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
-                      static_cast<double>(frequency.QuadPart));
-    times += ms;
+  bool ok = true;
+  auto loop = [&] {
+    tesso_bench::KeptScreenCopy copy(kept ? width : 1, kept ? height : 1);
+    tesso_bench::FloorJpeg floor_jpeg(factory.Get());
+    for (int i = 0; ok && i < iterations; ++i) {
+      LARGE_INTEGER begin, end;
+      QueryPerformanceCounter(&begin);
+      if (kept) {
+        ok = copy.Copy() && (!floor || floor_jpeg.Encode(copy.bits(), width, height, &jpeg));
+      } else {
+        ok = click ? Click() : CaptureScreen(width, height, &pixels);
+        ok = ok &&
+             (!encode || tesso_bench::WicJpeg(factory.Get(), pixels.data(), width, height, &jpeg));
+      }
+      QueryPerformanceCounter(&end);
+      char ms[32];
+      std::snprintf(ms, sizeof ms, "%s%.3f", i ? "," : "",
+                    1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
+                        static_cast<double>(frequency.QuadPart));
+      times += ms;
+    }
+  };
+  if (kept) {
+    std::thread worker(loop);  // no window on it, as on the host's capture worker
+    worker.join();
+  } else {
+    loop();
   }
-  std::printf("{\"mode\":\"%s\",\"width\":%d,\"height\":%d,\"jpeg_bytes\":%zu,\"ms\":[%s]}\n",
-              mode.c_str(), width, height, jpeg.size(), times.c_str());
+  if (!ok) return 1;
+  std::printf(
+      "{\"mode\":\"%s\",\"encoder\":\"%s\",\"width\":%d,\"height\":%d,\"jpeg_bytes\":%zu,"
+      "\"ms\":[%s]}\n",
+      mode.c_str(), floor ? tesso_bench::FloorJpeg::Name() : "WIC", width, height, jpeg.size(),
+      times.c_str());
   std::fflush(stdout);
   if (window != nullptr) DestroyWindow(window);
   factory.Reset();

@@ -191,7 +191,8 @@ struct FakeDuplicationPort : tesso::DuplicationPort, Recorder<tesso::DxgiObject>
 };
 
 // A screen of known pixels (rows packed, its left edge at `left`) that BitBlt copies from;
-// handles are numbered 1, 2, ... (100 is a memory context's stock bitmap, 0 a failure).
+// handles are numbered 1, 2, ... (100 is a memory context's stock bitmap, 0 a failure) and
+// held until deleted or released.
 struct FakeGdiPort : tesso::GdiPort, Recorder<int> {
   using Dc = tesso::DcHandle;
   using Object = tesso::GdiObjectHandle;
@@ -226,10 +227,15 @@ struct FakeGdiPort : tesso::GdiPort, Recorder<int> {
   }
   bool GdiFlush() override { return Call({}, "GdiFlush") >= 0; }
   bool DeleteObject(Object object) override {
+    held.erase(int(object));
     return Call({}, "DeleteObject", uintptr_t(object)) >= 0;
   }
-  bool DeleteDC(Dc dc) override { return Call({}, "DeleteDC", uintptr_t(dc)) >= 0; }
+  bool DeleteDC(Dc dc) override {
+    held.erase(int(dc));
+    return Call({}, "DeleteDC", uintptr_t(dc)) >= 0;
+  }
   int32_t ReleaseDC(tesso::WindowHandle window, Dc dc) override {
+    held.erase(int(dc));
     return Call({}, "ReleaseDC", uintptr_t(window), uintptr_t(dc)) >= 0;
   }
   // Logs the call with the handle it gives.
@@ -237,6 +243,7 @@ struct FakeGdiPort : tesso::GdiPort, Recorder<int> {
   uintptr_t Give(const char* name, const Arguments&... args) {
     const uintptr_t handle = Call({}, name, args...) < 0 ? 0 : next++;
     log->back() += " -> " + std::to_string(handle);
+    if (handle != 0) held.insert(int(handle));
     return handle;
   }
 

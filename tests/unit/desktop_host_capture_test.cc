@@ -33,8 +33,8 @@ const std::string kNew =
 const std::string kDeviceGone = "Release Duplication, Release DeviceContext, Release Device, ";
 const std::string kGdi =
     ", GetDC 0 -> 1, CreateCompatibleDC 1 -> 2, CreateDIBSection 1 0 -> 3, "
-    "SelectObject 2 3 -> 100, BitBlt 2 0 0 64 48 1 0 0 40CC0020, GdiFlush, "
-    "SelectObject 2 100 -> 3, DeleteObject 3, DeleteDC 2, ReleaseDC 0 1";
+    "SelectObject 2 3 -> 100, BitBlt 2 0 0 64 48 1 0 0 40CC0020, GdiFlush";
+const std::string kGdiGone = "SelectObject 2 100 -> 3, DeleteObject 3, DeleteDC 2, ReleaseDC 0 1";
 
 // Duplication shows kFakeMonitor on output 0 and monitor 7 on output 1 of adapter 0.
 class ScreenCaptureTest : public ::testing::Test {
@@ -104,12 +104,40 @@ TEST_F(ScreenCaptureTest, AFirstCaptureDuplicatesRetriesOrFallsBackToGdi) {
     EXPECT_STREQ(f_.capture->GetBackendName(), gdi ? "gdi" : "dxgi");
     EXPECT_EQ(f_.capture->raw_image().pixels, gdi ? f_.gdi->screen : f_.duplication->screen);
     EXPECT_TRUE(gdi || f_.duplication->staging == staging);
-    EXPECT_EQ(Capture().rfind("GetDC", 0) == 0, c.backed_off);
+    EXPECT_EQ(Capture().rfind("BitBlt", 0) == 0, c.backed_off);
   }
-  f_.clock->now += 29999;  // the back-off lasts 30 s
-  EXPECT_EQ(Capture().rfind("GetDC", 0), 0u);
-  f_.clock->now += 1;
-  EXPECT_EQ(Capture().rfind(kSetUp, 0), 0u);
+}
+
+TEST_F(ScreenCaptureTest, RefusalsOnOneDisplayBackOffLongerUntilDuplicationWorksOrItChanges) {
+  const struct {
+    uint64_t at_ms;
+    uintptr_t monitor;
+    int32_t duplicate;  // what DuplicateOutput answers when it is tried
+    bool tried;
+  } cases[] = {
+      {0, kFakeMonitor, kENotImpl, true},      {29999, kFakeMonitor, 0, false},
+      {30000, kFakeMonitor, kENotImpl, true},  {89999, kFakeMonitor, 0, false},
+      {90000, kFakeMonitor, kENotImpl, true},  {209999, kFakeMonitor, 0, false},
+      {210000, kFakeMonitor, kENotImpl, true}, {449999, kFakeMonitor, 0, false},
+      {450000, kFakeMonitor, kENotImpl, true}, {689999, kFakeMonitor, 0, false},
+      {690000, kFakeMonitor, 0, true},         {690001, kFakeMonitor, kENotImpl, true},
+      {720000, kFakeMonitor, 0, false},        {720001, 7, kENotImpl, true},
+      {720002, kFakeMonitor, kENotImpl, true}, {750001, kFakeMonitor, 0, false},
+      {750002, kFakeMonitor, kENotImpl, true}, {810001, kFakeMonitor, 0, false},
+  };
+  const uint64_t start = f_.clock->now;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.at_ms);
+    f_.capture->ReleaseDevice();
+    f_.clock->now = start + c.at_ms;
+    f_.duplication->fail["DuplicateOutput"] = {c.duplicate};
+    f_.duplication->frames = {{0, 1}};
+    display_.monitor = MonitorHandle{c.monitor};
+    EXPECT_EQ(Capture().find("DuplicateOutput") != std::string::npos, c.tried);
+  }
+  f_.capture->ReleaseAll();  // forgets the refusal
+  f_.clock->now = start + 810001;
+  EXPECT_NE(Capture().find("DuplicateOutput"), std::string::npos);
 }
 
 TEST_F(ScreenCaptureTest, ACaptureAfterADuplicatedFramePollsWithoutWaiting) {
@@ -154,38 +182,78 @@ TEST_F(ScreenCaptureTest, ACaptureAfterADuplicatedFramePollsWithoutWaiting) {
   }
 }
 
-TEST_F(ScreenCaptureTest, GdiCopiesTheDisplaysRectangleAndGivesEveryHandleBack) {
-  Reset(/*dxgi_allowed=*/false);
-  f_.gdi->left = -8;
-  f_.gdi->width = 40;
-  f_.gdi->screen = Pixels(40 * 30 * 4, 9);
-  display_ = {MonitorHandle{kFakeMonitor}, 10, 20, 14, 22, false};
-  EXPECT_EQ(Capture(),
-            "GetDC 0 -> 1, CreateCompatibleDC 1 -> 2, CreateDIBSection 1 0 -> 3, "
-            "SelectObject 2 3 -> 100, BitBlt 2 0 0 4 2 1 10 20 40CC0020, GdiFlush, "
-            "SelectObject 2 100 -> 3, DeleteObject 3, DeleteDC 2, ReleaseDC 0 1");
-  EXPECT_EQ(f_.gdi->header, (tesso::BitmapInfoHeader{40, 4, -2, 1, 32}));
-  std::vector<uint8_t> expected(&f_.gdi->screen[(20 * 40 + 18) * 4],
-                                &f_.gdi->screen[(20 * 40 + 22) * 4]);
-  expected.insert(expected.end(), &f_.gdi->screen[(21 * 40 + 18) * 4],
-                  &f_.gdi->screen[(21 * 40 + 22) * 4]);
-  EXPECT_EQ(f_.capture->raw_image().pixels, expected);
-}
-
-TEST_F(ScreenCaptureTest, ReleaseAllAndDestructionLetGoOfTheDevice) {
-  f_.duplication->frames = {{0, 1}};
-  Capture();
-  f_.capture->ReleaseAll();
-  EXPECT_EQ(f_.Take(),
-            "Release Duplication, Release StagingTexture, Release DeviceContext, Release Device");
-  EXPECT_TRUE(f_.capture->raw_image().pixels.empty());
-  f_.duplication->frames = {{0, 1}};
-  Capture();
-  f_.encoder->held = true;
-  f_.capture.reset();
-  EXPECT_EQ(f_.Take(),
-            "Release StagingTexture, Release Duplication, Release DeviceContext, Release Device, "
-            "Release Encoder");
+TEST_F(ScreenCaptureTest, GdiKeepsItsObjectsForTheDisplayAndGivesThemBackOnEveryPath) {
+  using Act = std::function<bool()>;
+  const Act capture = [this] { return f_.capture->CaptureDisplay(display_, &changed_); };
+  const std::string made = "GetDC 0 -> 4, CreateCompatibleDC 4 -> 5, CreateDIBSection 4 0 -> ";
+  const std::string gone = kGdiGone + ", ";
+  // With duplication set up, a staging texture and the encoder's objects as well.
+  const Script held = [](auto f, auto) {
+    f->duplication->held.insert(tesso::DxgiObject::StagingTexture);
+    f->encoder->held = true;
+  };
+  const struct {
+    const char* name;
+    Script script;
+    Act act;
+    std::string calls;
+    bool taken;  // a picture was taken: with GDI, the display's rectangle of the screen
+  } cases[] = {
+      {"the same display", [](auto f, auto) { f->gdi->screen[(20 * 40 + 18) * 4] ^= 1; }, capture,
+       "BitBlt 2 0 0 4 2 1 10 20 40CC0020, GdiFlush", true},
+      {"a wider display", [](auto, auto d) { d->right = 15; }, capture,
+       gone + made + "6, SelectObject 5 6 -> 100, BitBlt 5 0 0 5 2 4 10 20 40CC0020, GdiFlush",
+       true},
+      {"another display", [](auto, auto d) { d->monitor = MonitorHandle{7}; }, capture,
+       gone + made + "6, SelectObject 5 6 -> 100, BitBlt 5 0 0 4 2 4 10 20 40CC0020, GdiFlush",
+       true},
+      {"no section for a new size",
+       [](auto f, auto d) {
+         d->bottom = 23;
+         f->gdi->fail["CreateDIBSection"] = {-1};
+       },
+       capture, gone + made + "0, DeleteDC 5, ReleaseDC 0 4", false},
+      {"no memory context for another display",
+       [](auto f, auto d) {
+         d->monitor = MonitorHandle{7};
+         f->gdi->fail["CreateCompatibleDC"] = {-1};
+       },
+       capture, gone + "GetDC 0 -> 4, CreateCompatibleDC 4 -> 0, ReleaseDC 0 4", false},
+      {"no screen context for a wider display",
+       [](auto f, auto d) { d->left = 9, f->gdi->fail["GetDC"] = {-1}; }, capture,
+       gone + "GetDC 0 -> 0", false},
+      {"a failed copy", [](auto f, auto) { f->gdi->fail["BitBlt"] = {-1}; }, capture,
+       "BitBlt 2 0 0 4 2 1 10 20 40CC0020, GdiFlush, " + kGdiGone, false},
+      {"pictures reset", {}, [this] { return f_.capture->ResetFrames(), false; }, kGdiGone, false},
+      {"all released", held, [this] { return f_.capture->ReleaseAll(), false; },
+       "Release Duplication, Release StagingTexture, " + kDeviceGone.substr(21) + kGdiGone +
+           ", Release Encoder",
+       false},
+      {"destroyed", held, [this] { return f_.capture.reset(), false; },
+       gone + "Release StagingTexture, " + kDeviceGone + "Release Encoder", false},
+      {"a duplicated frame",
+       [](auto f, auto) {
+         f->duplication->frames = {{0, 1}};
+       },
+       capture, "AcquireNextFrame 0, " + kNew + ", " + kGdiGone, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool dxgi = c.calls.find("Release Device") != std::string::npos ||
+                      c.calls.find("AcquireNextFrame") != std::string::npos;
+    Reset(dxgi);
+    f_.gdi->left = -8;
+    f_.gdi->width = 40;
+    f_.gdi->screen = Pixels(40 * 30 * 4, 9);
+    display_ = {MonitorHandle{kFakeMonitor}, 10, 20, 14, 22, false};
+    EXPECT_NE(Capture().find("BitBlt 2 0 0 4 2 1 10 20 40CC0020"), std::string::npos);
+    EXPECT_EQ(f_.gdi->header, (tesso::BitmapInfoHeader{40, 4, -2, 1, 32}));
+    if (c.script) c.script(&f_, &display_);
+    EXPECT_EQ(c.act(), c.taken);
+    EXPECT_EQ(f_.Take(), c.calls);
+    // Compared and copied from the kept section, which BitBlt filled.
+    EXPECT_TRUE(!c.taken || dxgi || f_.capture->raw_image().pixels == f_.gdi->section);
+  }
 }
 
 using tesso::CaptureStatus;
@@ -243,7 +311,8 @@ TEST_F(CaptureFrameTest, TheJpegIsKeptUntilThePictureOrTheSettingsChange) {
   EXPECT_EQ(Capture(32, 0.6), "0 32x20 #5 JPEG 32x20 q0.6 s1");
   f_.Take();
   f_.capture->ReleaseAll();
-  EXPECT_EQ(f_.Take(), "Release Encoder");
+  EXPECT_EQ(f_.Take(),
+            "SelectObject 5 100 -> 6, DeleteObject 6, DeleteDC 5, ReleaseDC 0 4, Release Encoder");
   f_.encoder->fail = 1;
   EXPECT_EQ(Capture(32, 0.6), "3 0x0 #0 ");
   EXPECT_EQ(Capture(32, 0.6), "0 32x20 #6 JPEG 32x20 q0.6 s1");  // no JPEG was kept
@@ -274,7 +343,7 @@ TEST_F(CaptureFrameTest, ALockedOrSecureDesktopBeforeOrAfterThePictureKeepsNothi
     f_.gdi->on_bitblt = [this, &c] { f_.SetDesktop(c.during); };
     if (!c.picture) f_.gdi->fail["BitBlt"] = {-1};
     EXPECT_EQ(Capture(), c.status);
-    EXPECT_TRUE(f_.duplication->held.empty());
+    EXPECT_TRUE(f_.duplication->held.empty() && f_.gdi->held.empty());
     EXPECT_TRUE(f_.capture->raw_image().pixels.empty());
     // Back on the user's desktop: a new device and a new JPEG.
     f_.SetDesktop(State::NormalDesktop);
