@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/desktop_picture.h"
 #include "desktop_host/box_scaler.h"
 #include "desktop_host/jpeg_encoder_port_win.h"
 #include "desktop_host/turbo_jpeg_encoder.h"
@@ -24,25 +25,6 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr int kRounds = 20;
-
-// Flat areas, gradients and rows of fine "text", as a desktop shows them.
-std::vector<uint8_t> Picture(int width, int height) {
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-  uint32_t noise = 1;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
-      noise = noise * 1103515245 + 12345;
-      const bool text = (y / 16) % 3 == 0 && (x / 400) % 2 == 0 && ((noise >> 16) & 3) == 0;
-      const uint8_t base = x < width / 3 ? 240 : static_cast<uint8_t>(x * 255 / width);
-      p[0] = text ? 20 : base;
-      p[1] = text ? 20 : static_cast<uint8_t>(y * 255 / height);
-      p[2] = text ? 20 : 200;
-      p[3] = 0;
-    }
-  }
-  return pixels;
-}
 
 double Now() {
   LARGE_INTEGER counter, frequency;
@@ -66,7 +48,8 @@ struct Step {
 
 int main() {
   ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  const std::vector<uint8_t> hd = Picture(1920, 1080), uhd = Picture(3840, 2160);
+  const std::vector<uint8_t> hd = tesso::bench::DesktopPicture(1920, 1080),
+                             uhd = tesso::bench::DesktopPicture(3840, 2160);
   std::vector<uint8_t> bytes, scaled(1920 * 1080 * 4);
   size_t turbo_bytes = 0, wic_bytes = 0;
 
