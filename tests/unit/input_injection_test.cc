@@ -25,12 +25,6 @@ namespace {
 using flutter::EncodableList;
 using flutter::EncodableMap;
 using flutter::EncodableValue;
-using Calls = std::vector<std::string>;
-
-Calls operator+(Calls a, const Calls& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 constexpr uintptr_t kElevated = 0x77;
 constexpr double kPixel = 1.0 / 65536;  // one pixel of the default display
