@@ -36,14 +36,14 @@ TEST(BoxScalerTest, EachOutputPixelIsTheMeanOfTheAreaItCovers) {
       {"2:1", {0, 10, 20, 30, 40, 50, 60, 70}, 4, 2, 16, 2, 1, {25, 45}},
       {"half up", {0, 1}, 2, 1, 8, 1, 1, {1}},
       {"3:2 across", {0, 30, 90}, 3, 1, 12, 2, 1, {10, 70}},
+      {"to one pixel", {0, 10, 20, 30, 40, 50}, 3, 2, 12, 1, 1, {25}},
       {"3:2 down", {0, 30, 90}, 1, 3, 4, 1, 2, {10, 70}},
       {"3:1 down", {0, 30, 90}, 1, 3, 4, 1, 1, {40}},
       {"5:3 both ways, a bright corner", corner, 5, 5, 20, 3, 3, {0, 0, 0, 0, 0, 0, 0, 0, 81}},
-      {"to one pixel", {0, 10, 20, 30, 40, 50}, 3, 2, 12, 1, 1, {25}},
       {"rows apart", {0, 10, 20, 30, 40, 50, 60, 70}, 4, 2, 28, 2, 1, {25, 45}},
       {"3000x1 to 1000x1", thin, 3000, 1, 12000, 1000, 1, thin_means},
   };
-  tesso::BoxScaler scaler;  // one for all: its weights follow the sizes
+  tesso::BoxScaler scaler;  // one for all: its weights follow either size changing
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<uint8_t> picture = Picture(c.levels, c.width, c.stride);
