@@ -15,13 +15,6 @@
 
 namespace tesso_test {
 
-// Recorded calls, and one list followed by another.
-using Calls = std::vector<std::string>;
-inline Calls operator+(Calls a, const Calls& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 class FakeSessionPort : public tesso::SessionPort {
  public:
   std::optional<uint32_t> desktop_open_error;  // OpenInputDesktop fails with it when set

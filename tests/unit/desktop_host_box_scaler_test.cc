@@ -1,7 +1,6 @@
 // BoxScaler: area averages of small pictures, exact where the average is, with fractional
 // coverage, thin and one-pixel outputs, rows apart, and refused sizes.
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -56,15 +55,11 @@ TEST(BoxScalerTest, EachOutputPixelIsTheMeanOfTheAreaItCovers) {
 TEST(BoxScalerTest, SizesItCannotServeAreRefused) {
   const std::vector<uint8_t> picture(4 * 4 * 4, 1);
   tesso::BoxScaler scaler;
-  // width, height, stride, output width, output height
-  for (const auto& c : std::vector<std::vector<int>>{{4, 4, 16, 0, 2},
-                                                     {4, 4, 16, 2, 0},
-                                                     {4, 4, 16, 5, 2},
-                                                     {4, 4, 16, 2, 5},
-                                                     {4, 4, 15, 2, 2},
-                                                     {4, -4, 16, 2, 2}}) {
+  // Width, height, stride, output width, output height.
+  const int bad[][5] = {{4, 4, 16, 0, 2}, {4, 4, 16, 2, 0}, {4, 4, 16, 5, 2},
+                        {4, 4, 16, 2, 5}, {4, 4, 15, 2, 2}, {4, -4, 16, 2, 2}};
+  for (const auto& c : bad)
     EXPECT_FALSE(scaler.Scale(picture.data(), c[0], c[1], c[2], c[3], c[4]));
-  }
   EXPECT_FALSE(scaler.Scale(nullptr, 4, 4, 16, 2, 2));
 }
 

@@ -18,6 +18,7 @@
 #include "tests/fakes/fake_display_port.h"
 #include "tests/fakes/fake_input_port.h"
 #include "tests/fakes/fake_session_port.h"
+#include "tests/unit/value_description.h"
 
 namespace tesso_test {
 namespace {
