@@ -90,7 +90,6 @@ class DeferredReplyMessenger : public flutter::BinaryMessenger {
     if (response.thread != std::this_thread::get_id()) reply += " (from another thread)";
     return reply;
   }
-  bool HasHandler(const std::string& channel) const { return handlers_.count(channel) != 0; }
 
   void Send(const std::string& channel, const uint8_t* message, size_t message_size,
             flutter::BinaryReply reply = nullptr) const override {

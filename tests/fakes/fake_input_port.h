@@ -25,10 +25,6 @@ inline std::string Hex(uint32_t value) {
   return text;
 }
 
-struct InputCall {
-  std::vector<tesso::InputRecord> records;
-};
-
 class FakeInputPort : public tesso::InputPort {
  public:
   std::map<size_t, uint32_t> inserted_by_call;  // 1-based SendInput call -> count; else all
@@ -37,7 +33,7 @@ class FakeInputPort : public tesso::InputPort {
   uintptr_t foreground = 0;
   // "SendInput(M dx dy data flags, K vk scan flags)" (flags, and keys, in hex), "Sleep(15)", ...
   std::vector<std::string> log;
-  std::vector<InputCall> calls;  // the SendInput calls alone
+  size_t sends = 0;  // SendInput calls so far
 
   uint32_t SendInput(const std::vector<tesso::InputRecord>& records) override {
     std::string text;
@@ -49,8 +45,7 @@ class FakeInputPort : public tesso::InputPort {
                           : "K " + Hex(k.virtual_key) + " " + Hex(k.scan) + " " + Hex(k.flags));
     }
     log.push_back("SendInput(" + text.substr(2) + ")");
-    calls.push_back({records});
-    const auto scripted = inserted_by_call.find(calls.size());
+    const auto scripted = inserted_by_call.find(++sends);
     const auto all = static_cast<uint32_t>(records.size());
     return scripted == inserted_by_call.end() ? all : std::min(scripted->second, all);
   }

@@ -309,10 +309,7 @@ TEST_F(CaptureFrameTest, TheJpegIsKeptUntilThePictureOrTheSettingsChange) {
   EXPECT_EQ(Capture(32, 0.6), "0 32x24 #4 JPEG 32x24 q0.6 s1");
   f_.SetDisplay(64, 40);
   EXPECT_EQ(Capture(32, 0.6), "0 32x20 #5 JPEG 32x20 q0.6 s1");
-  f_.Take();
   f_.capture->ReleaseAll();
-  EXPECT_EQ(f_.Take(),
-            "SelectObject 5 100 -> 6, DeleteObject 6, DeleteDC 5, ReleaseDC 0 4, Release Encoder");
   f_.encoder->fail = 1;
   EXPECT_EQ(Capture(32, 0.6), "3 0x0 #0 ");
   EXPECT_EQ(Capture(32, 0.6), "0 32x20 #6 JPEG 32x20 q0.6 s1");  // no JPEG was kept

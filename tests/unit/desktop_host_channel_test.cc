@@ -113,6 +113,12 @@ class DesktopHostChannelTest : public ::testing::Test {
     release_.set_value();
     holding_ = false;
   }
+  // Runs `body` on the worker as a task of its own.
+  void Post(std::function<void()> body, bool release = false) {
+    ASSERT_TRUE(service_->PostTask(
+        [body](tesso::ScreenCapture*) { return body(), tesso::DesktopHostChannel::Completion(); },
+        release));
+  }
   // A capture held inside its screen copy.
   int HoldCapture(EncodableValue arguments) {
     fake_.gdi->on_bitblt = Holder();
@@ -307,12 +313,7 @@ TEST_F(DesktopHostChannelTest, AFullQueueRefusesInputAndCaptureAtOnceButNotTheOn
   auto hold = [this] {
     release_ = {};
     running_ = {};
-    ASSERT_TRUE(service_->PostTask(
-        [hold = Holder()](tesso::ScreenCapture*) {
-          hold();
-          return tesso::DesktopHostChannel::Completion();
-        },
-        false));
+    Post(Holder());
     running_.get_future().wait();
   };
   hold();
@@ -358,24 +359,14 @@ TEST_F(DesktopHostChannelTest, EveryCallIsAnsweredOnceWhereverMemoryRunsOutOrNoE
     factory_failures_ = 1 << 30;
     Fresh();
     Reply("setCaptureEnabled", On(1));
-    service_->PostTask(
-        [](tesso::ScreenCapture*) {
-          t_counting = true;
-          return tesso::DesktopHostChannel::Completion();
-        },
-        false);
+    Post([] { t_counting = true; });
     g_fail_in = n;
     const int ids[] = {Call("captureScreen", Generation(1)), Call("typeText", Map({{"text", "a"}})),
                        Call("performMouse", Map({{"kind", "scroll"}, {"amount", 1}})),
                        Call("wakeDisplay")};
     Call("setCaptureEnabled", Generation(1));
     std::promise<void> done;
-    service_->PostTask(
-        [&done](tesso::ScreenCapture*) {
-          done.set_value();
-          return tesso::DesktopHostChannel::Completion();
-        },
-        true);
+    Post([&done] { done.set_value(); }, true);
     done.get_future().wait();
     t_counting = true;
     service_->DrainCompletions();

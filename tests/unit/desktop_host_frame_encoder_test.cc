@@ -44,6 +44,7 @@ TEST(WicFrameEncoderTest, OnePipelinePerPictureOnAFactoryKeptUntilRelease) {
       {"", 0.75f, "JPEG 4x2 q0.75 s3",
        pipeline("WriteOption q 4 0.75 0, WriteOption s 17 0 3", "17")},
       {"Read", 0.5f, nullptr, pipeline(half, "16")},
+      {"CreateBitmapFromMemory", 0.5f, nullptr, "CreateBitmapFromMemory 4 2 6FDDC324:0E 20 40"},
       {"CoCreateInstance", 0.5f, nullptr, "Release WicFactory, " + create},
   };
   std::vector<uint8_t> pixels = Pixels(20 * 2, 3), bytes;

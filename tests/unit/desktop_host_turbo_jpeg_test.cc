@@ -2,7 +2,6 @@
 // pipeline asks for, the picture's stride, refused sizes, and the kept output buffer.
 #include <turbojpeg.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include <gtest/gtest.h>

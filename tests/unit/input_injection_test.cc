@@ -18,6 +18,7 @@
 #include "tests/fakes/fake_display_port.h"
 #include "tests/fakes/fake_input_port.h"
 #include "tests/fakes/fake_session_port.h"
+#include "tests/unit/value_description.h"
 
 namespace tesso_test {
 namespace {
@@ -25,12 +26,6 @@ namespace {
 using flutter::EncodableList;
 using flutter::EncodableMap;
 using flutter::EncodableValue;
-using Calls = std::vector<std::string>;
-
-Calls operator+(Calls a, const Calls& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 constexpr uintptr_t kElevated = 0x77;
 constexpr double kPixel = 1.0 / 65536;  // one pixel of the default display

@@ -18,11 +18,6 @@ namespace tesso_test {
 namespace {
 
 using flutter::EncodableValue;
-using Calls = std::vector<std::string>;
-Calls operator+(Calls a, const Calls& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 TEST(InputDesktopGuard, ClassifiesTheInputDesktop) {
   constexpr auto kNormal = tesso::InputDesktopState::NormalDesktop;

@@ -13,6 +13,7 @@
 #include "runner/start_up.h"
 #include "runner/start_up_port.h"
 #include "runner/theme.h"
+#include "tests/unit/value_description.h"
 #include "tray/window_channel.h"
 
 namespace tesso_test {
@@ -115,13 +116,6 @@ class FakeStartUpPort : public tesso::StartUpPort, public tesso::HostWindow {
   }
 };
 
-using Calls = std::vector<std::string>;
-
-Calls Concat(Calls head, const Calls& tail) {
-  head.insert(head.end(), tail.begin(), tail.end());
-  return head;
-}
-
 const Calls kConsole = {"AttachConsole 0xFFFFFFFF", "IsDebuggerPresent"};
 const Calls kComAndMutex = {"CoInitializeEx 0x2", "CreateMutexW Local\\Halvo.SingleInstance"};
 const std::string kMake =
@@ -131,8 +125,8 @@ const Calls kWindow = {"HostWindow::Create Tesso 10 10 1280 720", "HostWindow::S
 const Calls kTeardown = {"CloseHandle 0x1A4", "CoUninitialize", "~HostWindow"};
 // From CoInitializeEx on, for a first instance whose window is created.
 const Calls kFirstInstance =
-    Concat(Concat(kComAndMutex, {"GetLastError", "GetCommandLineArguments", kMake + " 0 0 shown"}),
-           Concat(kWindow, kTeardown));
+    kComAndMutex + Calls{"GetLastError", "GetCommandLineArguments", kMake + " 0 0 shown"} +
+    kWindow + kTeardown;
 const Calls kDiagnosticConsole = {"ReopenStandardStream stdout CONOUT$ w",
                                   "ReopenStandardStream stderr CONOUT$ w", "SyncWithStdio",
                                   "ResyncEngineOutputStreams"};
@@ -147,47 +141,44 @@ TEST(StartUp, EveryPathRunsItsStepsInOrderAndTearsDownMutexComThenWindow) {
   using P = FakeStartUpPort&;
   // clang-format off
   const Case cases[] = {
-      {"first instance", [](P) {}, 0, Concat(kConsole, kFirstInstance)},
+      {"first instance", [](P) {}, 0, kConsole + kFirstInstance},
       {"inherited console: no debugger check",
        [](P p) { p.attach_console = p.debugger_present = true; }, 0,
-       Concat({"AttachConsole 0xFFFFFFFF"}, kFirstInstance)},
+       Calls{"AttachConsole 0xFFFFFFFF"} + kFirstInstance},
       {"debugger: a diagnostic console before COM", [](P p) { p.debugger_present = true; }, 0,
-       Concat(Concat(kConsole, {"AllocConsole"}), Concat(kDiagnosticConsole, kFirstInstance))},
+       kConsole + Calls{"AllocConsole"} + kDiagnosticConsole + kFirstInstance},
       {"no console to be had", [](P p) { p.debugger_present = true, p.alloc_console = false; }, 0,
-       Concat(Concat(kConsole, {"AllocConsole"}), kFirstInstance)},
+       kConsole + Calls{"AllocConsole"} + kFirstInstance},
       {"streams not reopened: stdout duplicated onto each",
        [](P p) { p.debugger_present = true, p.reopen_output = p.reopen_error = false; }, 0,
-       Concat(Concat(kConsole, {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
-                                "DuplicateStandardOutputOnto 1",
-                                "ReopenStandardStream stderr CONOUT$ w",
-                                "DuplicateStandardOutputOnto 2", "SyncWithStdio",
-                                "ResyncEngineOutputStreams"}), kFirstInstance)},
+       kConsole + Calls{"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
+                        "DuplicateStandardOutputOnto 1", "ReopenStandardStream stderr CONOUT$ w",
+                        "DuplicateStandardOutputOnto 2", "SyncWithStdio",
+                        "ResyncEngineOutputStreams"} + kFirstInstance},
       {"stderr not reopened", [](P p) { p.debugger_present = true, p.reopen_error = false; }, 0,
-       Concat(Concat(kConsole, {"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
-                                "ReopenStandardStream stderr CONOUT$ w",
-                                "DuplicateStandardOutputOnto 2", "SyncWithStdio",
-                                "ResyncEngineOutputStreams"}), kFirstInstance)},
+       kConsole + Calls{"AllocConsole", "ReopenStandardStream stdout CONOUT$ w",
+                        "ReopenStandardStream stderr CONOUT$ w", "DuplicateStandardOutputOnto 2",
+                        "SyncWithStdio", "ResyncEngineOutputStreams"} + kFirstInstance},
       {"second instance wakes the first", [](P p) { p.last_error = 183; }, 0,
-       Concat(Concat(kConsole, kComAndMutex),
-              {"GetLastError", "AllowSetForegroundWindow 0xFFFFFFFF",
-               "RegisterWindowMessageW Halvo.ShowMainWindow", "PostMessageW 0xFFFF 0xC0DE 0 0",
-               "CloseHandle 0x1A4", "CoUninitialize"})},
+       kConsole + kComAndMutex +
+           Calls{"GetLastError", "AllowSetForegroundWindow 0xFFFFFFFF",
+                 "RegisterWindowMessageW Halvo.ShowMainWindow", "PostMessageW 0xFFFF 0xC0DE 0 0",
+                 "CloseHandle 0x1A4", "CoUninitialize"}},
       {"another error means a first instance", [](P p) { p.last_error = 5; }, 0,
-       Concat(kConsole, kFirstInstance)},
+       kConsole + kFirstInstance},
       {"no mutex: unprotected, no handle closed",
        [](P p) { p.mutex = tesso::KernelHandle::kNone, p.last_error = 183; }, 0,
-       Concat(Concat(kConsole, kComAndMutex),
-              Concat({"GetCommandLineArguments", kMake + " 0 0 shown"},
-                     Concat(kWindow, {"CoUninitialize", "~HostWindow"})))},
+       kConsole + kComAndMutex + Calls{"GetCommandLineArguments", kMake + " 0 0 shown"} + kWindow +
+           Calls{"CoUninitialize", "~HostWindow"}},
       {"no window: code 1 without loop or teardown", [](P p) { p.create_window = false; }, 1,
-       Concat(Concat(kConsole, kComAndMutex),
-              {"GetLastError", "GetCommandLineArguments", kMake + " 0 0 shown",
-               "HostWindow::Create Tesso 10 10 1280 720", "~HostWindow"})},
+       kConsole + kComAndMutex +
+           Calls{"GetLastError", "GetCommandLineArguments", kMake + " 0 0 shown",
+                 "HostWindow::Create Tesso 10 10 1280 720", "~HostWindow"}},
       // The arguments all reach the engine, the hidden option included; look-alikes do not count.
       {"hidden", [](P p) { p.arguments = {"two words", "--hidden", ""}; }, 0,
-       Concat(Concat(kConsole, kComAndMutex),
-              Concat({"GetLastError", "GetCommandLineArguments",
-                      kMake + "[two words][--hidden][] 0 0 hidden"}, Concat(kWindow, kTeardown)))},
+       kConsole + kComAndMutex +
+           Calls{"GetLastError", "GetCommandLineArguments",
+                 kMake + "[two words][--hidden][] 0 0 hidden"} + kWindow + kTeardown},
   };
   // clang-format on
   for (const Case& c : cases) {

@@ -19,7 +19,6 @@ namespace {
 using flutter::EncodableList;
 using flutter::EncodableMap;
 using flutter::EncodableValue;
-using Calls = std::vector<std::string>;
 
 constexpr char kChannel[] = "com.vel.halvo/window";
 const std::string kOk = "success null";
@@ -32,12 +31,6 @@ EncodableValue Map(std::initializer_list<std::pair<EncodableValue, EncodableValu
 // A notification request for the icon (id 1, callback WM_APP + 0x58, icon 448).
 std::string Notify(int request, const std::string& record) {
   return "Shell_NotifyIconW " + std::to_string(request) + " 1 8058 448 " + record;
-}
-
-Calls Join(std::initializer_list<Calls> parts) {
-  Calls all;
-  for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
 }
 
 class WindowChannelTest : public testing::Test {
@@ -133,7 +126,7 @@ TEST_F(WindowChannelTest, EveryStepMakesExactlyItsShellCalls) {
   const Calls kMenuTail = {kMenu + "0 1 打开Tesso", kMenu + "2048 0 ", kMenu + "0 2 退出Tesso", "SetMenuDefaultItem 992 1 0", "GetCursorPos", "SetForegroundWindow", "TrackPopupMenu 992 34 640 1050"};
   const Calls kMenuEnd = {"PostMessageW 0 0 0", "DestroyMenu 992"};
   const Scenario scenarios[] = {
-      {"construction", false, {}, {"destroy", "create"}, Join({{kClear, kDelete, "DestroyIcon 448"}, kConstruct}), "", false},
+      {"construction", false, {}, {"destroy", "create"}, Calls{kClear, kDelete, "DestroyIcon 448"} + kConstruct, "", false},
       {"icon image missing", false, {"no image", "destroy", "create"}, {"destroy"}, {kClear, "Shell_NotifyIconW 2 1 8058 0 " + kIdle}, "", false},
       // A failed registration answers 0, which is WM_NULL too: the menu posts it after use.
       {"registration failed", false, {"no register", "destroy", "create"}, {"msg:0"}, {}, "p", false},
@@ -142,16 +135,16 @@ TEST_F(WindowChannelTest, EveryStepMakesExactlyItsShellCalls) {
       {"first frame, minimised", false, {"iconic"}, {"frame"}, kRestore, "", false},
       {"start hidden", true, {}, {"frame"}, {}, "", true},
       {"start hidden, woken", true, {}, {"wake"}, kShow, "c", false},
-      {"start hidden, tray off", true, {}, {"tray off", "frame"}, Join({kShow, {kDelete}, kShow}), "", false},
+      {"start hidden, tray off", true, {}, {"tray off", "frame"}, kShow + Calls{kDelete} + kShow, "", false},
       // setCloseToTray shows a hidden window before the icon goes; a refused add succeeds too.
-      {"tray off, hidden", false, {"iconic", "close"}, {"tray off"}, Join({kRestore, {kDelete}}), "", false},
+      {"tray off, hidden", false, {"iconic", "close"}, {"tray off"}, kRestore + Calls{kDelete}, "", false},
       {"tray off, shown", false, {}, {"tray off"}, {kDelete}, "", false},
       {"tray off, viewer", false, {"viewer on", "close"}, {"tray off"}, kShow, "", false},
       {"tray on", false, {"tray off"}, {"tray on"}, {kAdd, kVersion}, "", false},
       {"tray on, refused", false, {"tray off", "refuse add"}, {"tray on"}, {kAdd, kModify}, "", false},
       {"tray on, in place", false, {}, {"tray on"}, {}, "", false},
       // WM_CLOSE hides, with the one-time notice once the icon is in place.
-      {"close twice", false, {}, {"close", "cmd:1", "close"}, Join({{"ShowWindow 0", kHide}, kShow, {"ShowWindow 0"}}), "ccc", true},
+      {"close twice", false, {}, {"close", "cmd:1", "close"}, Calls{"ShowWindow 0", kHide} + kShow + Calls{"ShowWindow 0"}, "ccc", true},
       {"close without icon", false, kNoIcon, {"close", "accept add", "close", "close"}, {kAdd, kModify, "ShowWindow 0", kAdd, kVersion, "ShowWindow 0", kHide, "ShowWindow 0"}, "ccc", true},
       {"close, tray off", false, {"tray off"}, {"close"}, {}, "p", false},
       {"wake", false, {"close", "iconic"}, {"wake"}, kRestore, "c", false},
@@ -167,13 +160,13 @@ TEST_F(WindowChannelTest, EveryStepMakesExactlyItsShellCalls) {
       {"viewer commands", false, {"viewer on"}, {"cmd:3", "cmd:4"}, {kSend + "disconnectViewers null", kSend + "stopHosting null"}, "cc", false},
       {"other commands", false, {}, {"cmd:0", "cmd:5", "cmd:0x10005", "cmd:0x10000"}, {}, "pppp", false},
       // The icon's events: the low word of lparam.
-      {"select, key select, high word", false, {"close"}, {"tray:0x400", "close", "tray:0x401", "close", "tray:0x10400"}, Join({kShow, {"ShowWindow 0"}, kShow, {"ShowWindow 0"}, kShow}), "ccccc", false},
+      {"select, key select, high word", false, {"close"}, {"tray:0x400", "close", "tray:0x401", "close", "tray:0x10400"}, kShow + Calls{"ShowWindow 0"} + kShow + Calls{"ShowWindow 0"} + kShow, "ccccc", false},
       {"other icon events", false, {}, {"tray:0x203", "tray:0x200", "tray:0x405", "tray:0x402", "tray:0x202", "tray:0x7B0000"}, {}, "cccccc", false},
       {"messages of no concern", false, {}, {"msg:0", "msg:1", "msg:2", "msg:0x1D", "msg:0x7B", "msg:0x8057", "msg:0x8059", "msg:0x8000", "msg:0x8158", "msg:0x10058"}, {}, "pppppppppp", false},
-      {"menu", false, {}, {"tray:0x7B"}, Join({{"CreatePopupMenu"}, kMenuTail, kMenuEnd}), "c", false},
-      {"menu, viewer", false, {"viewer on"}, {"tray:0x7B"}, Join({{"CreatePopupMenu", kMenu + "0 3 断开远程查看", kMenu + "0 4 停止被远程控制", kMenu + "2048 0 "}, kMenuTail, kMenuEnd}), "c", false},
+      {"menu", false, {}, {"tray:0x7B"}, Calls{"CreatePopupMenu"} + kMenuTail + kMenuEnd, "c", false},
+      {"menu, viewer", false, {"viewer on"}, {"tray:0x7B"}, Calls{"CreatePopupMenu", kMenu + "0 3 断开远程查看", kMenu + "0 4 停止被远程控制", kMenu + "2048 0 "} + kMenuTail + kMenuEnd, "c", false},
       {"menu not created", false, {"no menu"}, {"tray:0x7B"}, {"CreatePopupMenu"}, "c", false},
-      {"menu destroys", false, {"destroyed inside"}, {"tray:0x7B"}, Join({{"CreatePopupMenu"}, kMenuTail, {kClear, kDelete, "DestroyIcon 448"}, kMenuEnd}), "c", false},
+      {"menu destroys", false, {"destroyed inside"}, {"tray:0x7B"}, Calls{"CreatePopupMenu"} + kMenuTail + Calls{kClear, kDelete, "DestroyIcon 448"} + kMenuEnd, "c", false},
       // "TaskbarCreated" from a restarted taskbar, or from any process while the shell still
       // holds the icon (the add is refused as a duplicate, a modify finds it). Either way the
       // icon comes with the tooltip of the moment.
