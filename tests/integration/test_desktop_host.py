@@ -82,9 +82,12 @@ def test_frames_show_the_screen_at_the_asked_size_and_change_with_it(request, ho
         frame.sequence  # the same screen keeps its bytes; new options make a new sequence
     assert_colour(first, 0.5, 0.3, PAD)
     assert_colour(first, 0.5, 0.9, WHITE)  # the edit control
-    if host == "desk":  # turbo encodes by default: it honours the quality (Wine's WIC does not)
+    if host == "desk":  # turbo honours the quality (Wine's WIC does not) and the chroma threshold
         sizes = [len(frame_of(desk.host.capture(1000, q)).data) for q in (0.9, 0.6, 0.3)]
         assert sizes[0] > sizes[1] > sizes[2], sizes
+        # The luma sampling factors in the frame header: 1x1 is 4:4:4, 2x2 is 4:2:0.
+        assert [Image.open(io.BytesIO(frame_of(desk.host.capture(1000, q)).data)).layer[0][1:3]
+                for q in (0.75, 0.7499)] == [(1, 1), (2, 2)]
     desk.probe.command("fill ff0000")
     try:  # the X server shows the repainted window a moment later
         changed = wait_until(lambda: (lambda f: f if f.sequence != first.sequence else None)(
