@@ -2,6 +2,9 @@
 // pipeline asks for, the picture's stride, refused sizes, and the kept output buffer.
 #include <turbojpeg.h>
 
+#include <cmath>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -58,8 +61,10 @@ TEST_F(TurboJpegEncoderTest, ChromaIsFullFromThreeQuartersAndTheFileShrinksWithT
   }
   EXPECT_GT(sizes[1], sizes[4]);  // 0.9 > 0.6
   EXPECT_GT(sizes[4], sizes[5]);  // 0.6 > 0.3
-  EXPECT_EQ(tesso::TurboJpegEncoder::LibjpegQuality(0.7499f), 75);
-  EXPECT_EQ(tesso::TurboJpegEncoder::LibjpegQuality(0.05f), 10);
+  for (const auto& [quality, percent] :
+       {std::pair{0.7499f, 75}, {0.05f, 10}, {2.0f, 100}, {std::nanf(""), 100}}) {
+    EXPECT_EQ(tesso::TurboJpegEncoder::LibjpegQuality(quality), percent) << quality;
+  }
 }
 
 TEST_F(TurboJpegEncoderTest, RowsApartGiveTheSameFileAndDecodeCloseToThePicture) {
