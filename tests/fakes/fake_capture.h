@@ -164,7 +164,7 @@ struct FakeDuplicationPort : tesso::DuplicationPort, Recorder<tesso::DxgiObject>
   // The copy's rows are `pitch` apart (0: packed), the gaps 0xEE.
   void CopyResource() override {
     const size_t row = desktop.width * 4, step = pitch != 0 ? pitch : row;
-    copy.assign(step * desktop.height, 0xEE);
+    copy.assign(std::max(step, row) * desktop.height, 0xEE);
     for (size_t y = 0; y < desktop.height; ++y) {
       std::memcpy(&copy[y * step], &screen[y * row], row);
     }

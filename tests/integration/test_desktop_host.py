@@ -192,25 +192,7 @@ def test_key_press_with_modifiers_arrives_in_order(desk, code, modifiers, expect
 
 
 
-# Wrong types and values for every method: one answer each, success with false, null or the
-# method's default reading, never an error. (method, arguments, value)
-BAD_ARGUMENTS = [
-    ("getPermissionState", {"x": 1}, {"screenRecordingGranted": True, "accessibilityGranted": True}),
-    ("setCaptureEnabled", [Int64(3), True], None), ("resetPermissionDenied", 5, None),
-    ("captureScreen", {"generation": 0.0, "maxDimension": "big", "quality": "high"}, None),
-    ("switchDisplay", {"index": "1"}, True), ("activateApp", {"x": None}, None),
-    ("performMouse", {"kind": "click", "x": 1.5, "y": 0.5}, False),
-    ("performMouse", {"kind": "dragPath", "points": [[0.5, 0.5]] * 65}, False),
-    ("performKeyPress", {"keyCode": 16, "modifiers": ["ctrl"]}, False),
-    ("typeText", {"text": "x" * 4097}, False), ("wakeDisplay", {"anything": [1]}, True),
-    ("openAccessibilitySettings", "x", None)]
-
-
-def test_bad_arguments_are_answered_once_and_forty_queued_calls_in_order(desk):
-    assert [(m, (lambda r: (r.kind, r.value))(desk.host.call(m, a))) for m, a, _ in
-            BAD_ARGUMENTS] == [(m, ("success", v)) for m, _, v in BAD_ARGUMENTS]
-    assert not desk.unmatched_responses()
-    assert desk.host.call("captureScreen ", None).kind == "not_implemented"
+def test_forty_queued_calls_are_answered_once_and_run_in_order(desk):
     desk.probe.command("focus")
     desk.probe.command("clear")
     calls = [(None if i % 4 == 3 else chr(65 + i), desk.host.call_async(
@@ -223,6 +205,7 @@ def test_bad_arguments_are_answered_once_and_forty_queued_calls_in_order(desk):
     typed = "".join(letter for letter, r in replies if letter and r.value is True)
     assert len(typed) >= 30 - 7
     wait_until(lambda: desk.probe.text() == typed, "the probe holds %r" % typed)
+    assert not desk.unmatched_responses()
 
 # Three monitors side by side (a nested Xephyr with Xinerama), in catalogue order: the primary,
 # then by left edge. (index, name, left, width, height)

@@ -2,6 +2,7 @@
 value says, a second start, an update over the running host, a silent uninstall."""
 
 import os
+import pathlib
 import re
 import subprocess
 
@@ -24,15 +25,8 @@ WINE_ENV = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d"}
 
 def tree(root):
     """Relative path -> bytes for files, None for folders (with a trailing /)."""
-    found = {}
-    for folder, dirs, files in os.walk(root):
-        rel = os.path.relpath(folder, root)
-        for name in dirs:
-            found[os.path.normpath(os.path.join(rel, name)) + "/"] = None
-        for name in files:
-            with open(os.path.join(folder, name), "rb") as f:
-                found[os.path.normpath(os.path.join(rel, name))] = f.read()
-    return found
+    return {p.relative_to(root).as_posix() + ("/" if p.is_dir() else ""):
+            None if p.is_dir() else p.read_bytes() for p in pathlib.Path(root).rglob("*")}
 
 
 def wine_run(wine, exe, args=()):

@@ -2,6 +2,7 @@
 // back-off, change detection, the GDI fallback and crop, and what is released when.
 // CaptureFrame: output size, scaling and quality, the JPEG cache, and the desktop guard around
 // the picture.
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -74,6 +75,11 @@ TEST_F(ScreenCaptureTest, AFirstCaptureDuplicatesRetriesOrFallsBackToGdi) {
        kSetUp + "AcquireNextFrame 150, ReleaseFrame, Release DesktopResource, " +
            "AcquireNextFrame 100, " + kNew,
        false},
+      {"pointer updates until the deadline",
+       [](auto f, auto) {
+         f->clock->step = 100, f->duplication->frames = {{0, 0}};
+       },
+       kSetUp + "AcquireNextFrame 100, ReleaseFrame, Release DesktopResource" + kGdi, false},
       {"access lost rebuilds the device",
        [](auto f, auto) {
          f->duplication->frames = {{kLost, 1}, {0, 1}};
@@ -160,6 +166,24 @@ TEST_F(ScreenCaptureTest, ACaptureAfterADuplicatedFramePollsWithoutWaiting) {
          f->duplication->screen[0] ^= 1;
        },
        "AcquireNextFrame 0, QueryDesktopTexture, GetDesktopTextureDesc, " + kCopy, true},
+      {"rows closer than a row is wide: the device is made again",
+       [](auto f, auto) {
+         f->duplication->frames = {{0, 1}}, f->duplication->pitch = 64 * 4 - 4;
+       },
+       "AcquireNextFrame 0, QueryDesktopTexture, GetDesktopTextureDesc, CopyResource, "
+       "ReleaseFrame, Map 0 1 0, Unmap 0, Release Duplication, Release StagingTexture, " +
+           kDeviceGone.substr(21) + "Release DesktopTexture, Release DesktopResource, " + kSetUp +
+           "AcquireNextFrame 0",
+       false},
+      {"the widest texture a picture holds, with no rows",
+       [](auto f, auto) {
+         f->duplication->frames = {{0, 1}}, f->duplication->desktop = {INT32_MAX / 4, 0, 1, 1, 87};
+         f->duplication->screen.clear();
+       },
+       "AcquireNextFrame 0, QueryDesktopTexture, GetDesktopTextureDesc, Release StagingTexture, "
+       "CreateStagingTexture, " +
+           kCopy,
+       true},
       {"another monitor",
        [](auto f, auto display) {
          f->duplication->frames = {{0, 1}};
@@ -222,6 +246,7 @@ TEST_F(ScreenCaptureTest, GdiKeepsItsObjectsForTheDisplayAndGivesThemBackOnEvery
       {"no screen context for a wider display",
        [](auto f, auto d) { d->left = 9, f->gdi->fail["GetDC"] = {-1}; }, capture,
        gone + "GetDC 0 -> 0", false},
+      {"a display of no height", [](auto, auto d) { d->bottom = 20; }, capture, "", false},
       {"a failed copy", [](auto f, auto) { f->gdi->fail["BitBlt"] = {-1}; }, capture,
        "BitBlt 2 0 0 4 2 1 10 20 40CC0020, GdiFlush, " + kGdiGone, false},
       {"pictures reset", {}, [this] { return f_.capture->ResetFrames(), false; }, kGdiGone, false},

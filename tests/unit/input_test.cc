@@ -88,6 +88,7 @@ TEST(InputDesktopGuard, BlocksOnlyWindowsOfAHigherLevel) {
       {7, 200, {0x3000}, "", true, read},
       {7, 200, {0x1000}, "", false, read},
       {7, 200, {0x4000, 0x1000}, "", false, read},  // the last sub-authority counts
+      {7, 200, {}, "", false, read},  // a label without sub-authorities reads as unknown
       // clang-format on
   };
   for (const auto& c : cases) {
