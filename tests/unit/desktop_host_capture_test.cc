@@ -246,7 +246,7 @@ TEST_F(ScreenCaptureTest, GdiKeepsItsObjectsForTheDisplayAndGivesThemBackOnEvery
       {"no screen context for a wider display",
        [](auto f, auto d) { d->left = 9, f->gdi->fail["GetDC"] = {-1}; }, capture,
        gone + "GetDC 0 -> 0", false},
-      {"a display of no height", [](auto, auto d) { d->bottom = 20; }, capture, "", false},
+      {"a display of no width", [](auto, auto d) { d->right = 10; }, capture, "", false},
       {"a failed copy", [](auto f, auto) { f->gdi->fail["BitBlt"] = {-1}; }, capture,
        "BitBlt 2 0 0 4 2 1 10 20 40CC0020, GdiFlush, " + kGdiGone, false},
       {"pictures reset", {}, [this] { return f_.capture->ResetFrames(), false; }, kGdiGone, false},
