@@ -26,6 +26,7 @@ import time
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 sys.path.insert(0, os.path.join(REPO, "tools"))
 
+from host_process import find_pid, peak_mib  # noqa: E402
 from peer import codec, link  # noqa: E402
 from peer.bare_display import start_session  # noqa: E402
 from peer.desktop import CHANNEL, DesktopHost  # noqa: E402
@@ -48,7 +49,7 @@ class Bench:
             self.probe = Probe.start(self.session.wine, os.path.join(bin_dir, PROBE_EXE),
                                      rect=(0, 0, 1920, 1040))
             self.probe.command("blur")
-            self.pid = self.host_pid(os.path.basename(exe).encode())
+            self.pid = find_pid(self.session.process.pid, os.path.basename(exe).encode())
         except BaseException:
             self.close()
             raise
@@ -57,24 +58,6 @@ class Bench:
         if self.probe is not None:
             self.probe.close()
         self.session.close()
-
-    def host_pid(self, name):
-        leader = self.session.process.pid
-        for entry in os.listdir("/proc"):
-            try:
-                with open("/proc/%s/stat" % entry) as f:
-                    session = int(f.read().rsplit(")", 1)[1].split()[3])
-                with open("/proc/%s/cmdline" % entry, "rb") as f:
-                    if session == leader and name in f.read():
-                        return int(entry)
-            except (OSError, ValueError):
-                continue
-        return leader
-
-    def peak_mib(self):
-        with open("/proc/%d/status" % self.pid) as f:
-            fields = dict(line.split(":", 1) for line in f)
-        return int(fields["VmHWM"].split()[0]) / 1024.0
 
     def send_raw(self, body, count, window=5000):
         """`count` calls of the same bytes, at most `window` of them unanswered at a time, so
@@ -95,7 +78,7 @@ class Bench:
     def off_flood(self, off_calls):
         self.host.set_capture(True)
         self.host.capture(640)
-        before = self.peak_mib()
+        before = peak_mib(self.pid)
         paths = self.paths(8)
         self.send_raw(codec.encode_method_call("setCaptureEnabled", {
             "generation": Int64(self.host.generation), "enabled": False}), off_calls)
@@ -105,14 +88,14 @@ class Bench:
         while self.host.wake().value is not True:
             refused += 1
         return {"paths": answers, "wake_false_after_paths_s": round(time.monotonic() - done, 3),
-                "wakes_refused": refused, "peak_rise_mib": round(self.peak_mib() - before, 1)}
+                "wakes_refused": refused, "peak_rise_mib": round(peak_mib(self.pid) - before, 1)}
 
     def texts(self):
-        before = self.peak_mib()
+        before = peak_mib(self.pid)
         busy = self.paths(1)
         texts = [self.host.call_async("typeText", {"text": "x" * (8 * MIB)}) for _ in range(8)]
         answers = [t.wait(TIMEOUT).value for t in texts + busy]
-        return {"answers": answers, "peak_rise_mib": round(self.peak_mib() - before, 1)}
+        return {"answers": answers, "peak_rise_mib": round(peak_mib(self.pid) - before, 1)}
 
     def behind_text(self, rounds):
         text = {"text": "x" * (32 * MIB)}

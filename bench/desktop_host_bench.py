@@ -38,6 +38,7 @@ import time
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 sys.path.insert(0, os.path.join(REPO, "tools"))
 
+from host_process import cpu_ticks, find_pid, peak_mib  # noqa: E402
 from peer.bare_display import start_session  # noqa: E402
 from peer.desktop import CHANNEL, DesktopHost, Frame  # noqa: E402
 from peer.probe import PROBE_EXE, Probe  # noqa: E402
@@ -113,9 +114,9 @@ class Bench:
         bare, ours, sequences, ticks = [], [], [], 0
         for _ in range(self.args.rounds):
             bare += self.bare_loop("floor" if changing else "kept", self.args.frames)
-            before = self.cpu_ticks(pid)
+            before = cpu_ticks(pid)
             times, seqs = self.captures(self.args.frames)
-            ticks += self.cpu_ticks(pid) - before
+            ticks += cpu_ticks(pid) - before
             ours += times
             sequences += seqs
         self.probe.command("animate off")
@@ -124,12 +125,7 @@ class Bench:
                 "ratio": median(ours) / median(bare), "frames": len(ours),
                 "frames_per_s": 1000.0 / median(ours),
                 "cpu_s_per_frame": ticks / os.sysconf("SC_CLK_TCK") / len(ours),
-                "peak_rss_mb": self.peak_rss_mb(pid), "distinct_sequences": distinct}
-
-    @staticmethod
-    def peak_rss_mb(pid):
-        with open("/proc/%d/status" % pid) as f:
-            return int(re.search(r"VmHWM:\s+(\d+)", f.read()).group(1)) / 1024.0
+                "peak_rss_mb": peak_mib(pid), "distinct_sequences": distinct}
 
     def ffmpeg_rate(self, seconds=5):
         """ffmpeg's x11grab to MJPEG on this display, in frames/s; None without ffmpeg."""
@@ -172,26 +168,7 @@ class Bench:
 
     def tesso_pid(self):
         """The process running tesso.exe: in the session that `wine tesso.exe` started."""
-        leader = self.session.process.pid
-        for name in os.listdir("/proc"):
-            if not name.isdigit():
-                continue
-            try:
-                with open("/proc/%s/stat" % name) as f:
-                    fields = f.read().rsplit(")", 1)[1].split()
-                with open("/proc/%s/cmdline" % name, "rb") as f:
-                    cmdline = f.read()
-            except OSError:
-                continue
-            if int(fields[3]) == leader and b"tesso.exe" in cmdline:
-                return int(name)
-        return leader
-
-    @staticmethod
-    def cpu_ticks(pid):
-        with open("/proc/%d/stat" % pid) as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        return int(fields[11]) + int(fields[12])  # utime + stime
+        return find_pid(self.session.process.pid, b"tesso.exe")
 
     def idle_cpu(self):
         self.probe.close()  # nothing else on the screen moves
@@ -199,9 +176,9 @@ class Bench:
         self.host.set_capture(True)
         pid = self.tesso_pid()
         ticks = os.sysconf("SC_CLK_TCK")
-        before, started = self.cpu_ticks(pid), time.monotonic()
+        before, started = cpu_ticks(pid), time.monotonic()
         time.sleep(self.args.cpu_seconds)
-        used = (self.cpu_ticks(pid) - before) / ticks
+        used = (cpu_ticks(pid) - before) / ticks
         elapsed = time.monotonic() - started
         return {"pid": pid, "seconds": round(elapsed, 1), "cpu_seconds": used,
                 "percent_of_one_core": 100.0 * used / elapsed}

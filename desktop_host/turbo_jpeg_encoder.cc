@@ -3,6 +3,7 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace tesso {
@@ -33,25 +34,34 @@ bool TurboJpegEncoder::Encode(const uint8_t* pixels, int32_t width, int32_t heig
   }
   const int subsampling = quality >= kFullChromaQuality ? TJSAMP_444 : TJSAMP_420;
   const unsigned long bound = tjBufSize(width, height, subsampling);
-  if (bound == static_cast<unsigned long>(-1)) return false;
-  // The codec writes straight into the caller's buffer, which never needs to grow past the
-  // bound; after the first frame its capacity is already there.
-  bytes->resize(bound);
-  unsigned char* out = bytes->data();
+  // tjAlloc takes an int.
+  if (bound == static_cast<unsigned long>(-1) || bound > INT_MAX) return false;
+  if (buffer_size_ < bound) {
+    tjFree(buffer_);
+    buffer_size_ = 0;
+    buffer_ = tjAlloc(static_cast<int>(bound));
+    if (buffer_ == nullptr) return false;
+    buffer_size_ = bound;
+  }
+  unsigned char* out = buffer_;
   unsigned long size = bound;
   // The accurate DCT: with the SIMD code the fast one measured within a few per cent of it.
   if (tjCompress2(handle_, pixels, width, stride, height, TJPF_BGRX, &out, &size, subsampling,
                   LibjpegQuality(quality), TJFLAG_NOREALLOC) != 0 ||
-      out != bytes->data() || size == 0 || size > bound) {
+      out != buffer_ || size == 0 || size > bound) {
     return false;
   }
-  bytes->resize(size);
+  // Only the file is copied: far less than the buffer's worst case.
+  bytes->assign(buffer_, buffer_ + size);
   return true;
 }
 
 void TurboJpegEncoder::Release() {
   if (handle_ != nullptr) tjDestroy(handle_);
   handle_ = nullptr;
+  tjFree(buffer_);
+  buffer_ = nullptr;
+  buffer_size_ = 0;
 }
 
 }  // namespace tesso

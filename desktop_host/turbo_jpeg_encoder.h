@@ -1,9 +1,10 @@
 // The frame encoder over libjpeg-turbo's TurboJPEG interface: the picture's 32-bit pixels go
-// to the codec as they are (no conversion pass), and the codec's handle and the output's
-// capacity are kept from frame to frame. Capture worker only.
+// to the codec as they are (no conversion pass), and the codec's handle, its output buffer and
+// the output's capacity are kept from frame to frame. Capture worker only.
 #ifndef TESSO_DESKTOP_HOST_TURBO_JPEG_ENCODER_H_
 #define TESSO_DESKTOP_HOST_TURBO_JPEG_ENCODER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +28,10 @@ class TurboJpegEncoder : public FrameEncoder {
 
  private:
   void* handle_ = nullptr;  // tjhandle, made at the first Encode
+  // The codec writes here, never past the largest JPEG a frame of the size can make: sized
+  // once, so that no frame pays for zeroing or growing it.
+  unsigned char* buffer_ = nullptr;
+  size_t buffer_size_ = 0;
 };
 
 }  // namespace tesso
